@@ -1,0 +1,170 @@
+// Linux: the system source is getrandom(2); the rest maps onto POSIX calls.
+#include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/random.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <x86intrin.h>
+#endif
+
+#include "platform/platform.h"
+
+namespace pivra {
+namespace {
+
+void StartProcess() {
+  // Past a file-size limit, write(2) must fail with EFBIG and be reported, not kill us.
+  std::signal(SIGXFSZ, SIG_IGN);
+}
+
+// No provider to open: getrandom needs no handle.
+int AcquireContext(CryptProvider* provider, const char* /*container*/,
+                   const char* /*provider_name*/, uint32_t /*type*/, uint32_t /*flags*/) {
+  *provider = 1;
+  return 1;
+}
+
+// Flags 0: wait until the kernel pool is ready. Short returns and EINTR are
+// retried here; any other error is a failure.
+int GenRandom(CryptProvider /*provider*/, uint32_t length, uint8_t* buffer) {
+  std::size_t done = 0;
+  while (done < length) {
+    const ssize_t got = getrandom(buffer + done, length - done, 0);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return 0;
+    done += static_cast<std::size_t>(got);
+  }
+  return 1;
+}
+
+int ReleaseContext(CryptProvider /*provider*/, uint32_t /*flags*/) { return 1; }
+
+int QueryPerformanceCounter(int64_t* count) {
+  timespec now{};
+  if (clock_gettime(CLOCK_MONOTONIC, &now) != 0) return 0;
+  *count = static_cast<int64_t>(now.tv_sec) * 1000000000 + now.tv_nsec;
+  return 1;
+}
+
+// Milliseconds of the wall clock stand in for the tick count.
+uint32_t GetTickCount() {
+  timespec now{};
+  if (clock_gettime(CLOCK_REALTIME, &now) != 0) return 0;
+  return static_cast<uint32_t>(now.tv_sec * 1000 + now.tv_nsec / 1000000);
+}
+
+void GetLocalTime(LocalTime* time) {
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  *time = LocalTime{
+      static_cast<uint16_t>(local.tm_year + 1900), static_cast<uint16_t>(local.tm_mon + 1),
+      static_cast<uint16_t>(local.tm_mday),        static_cast<uint16_t>(local.tm_hour),
+      static_cast<uint16_t>(local.tm_min),         static_cast<uint16_t>(local.tm_sec)};
+}
+
+uint64_t ReadTimeStampCounter() {
+#if defined(__x86_64__) || defined(__i386__)
+  return __rdtsc();
+#else
+  // Any counter that moves between two reads a moment apart will do.
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  return static_cast<uint64_t>(now.tv_sec) * 1000000000U + static_cast<uint64_t>(now.tv_nsec);
+#endif
+}
+
+int32_t CreateFile(const char* name, FileHandle* handle) {
+  // The umask applies as for any user file; a symlink under the name is never followed.
+  const int fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
+  if (fd < 0) return errno;
+  *handle = fd;
+  return 0;
+}
+
+FileType GetFileType(FileHandle handle) {
+  struct stat status {};
+  if (fstat(static_cast<int>(handle), &status) != 0) return FileType::Unknown;
+  if (S_ISCHR(status.st_mode)) return FileType::Char;
+  if (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode)) return FileType::Pipe;
+  return FileType::Disk;
+}
+
+int32_t WriteFile(FileHandle handle, const uint8_t* bytes, uint32_t length, uint32_t* written) {
+  for (;;) {
+    const ssize_t done = write(static_cast<int>(handle), bytes, length);
+    if (done >= 0) {
+      *written = static_cast<uint32_t>(done);
+      return 0;
+    }
+    if (errno != EINTR) return errno;
+  }
+}
+
+int32_t CloseFile(FileHandle handle) {
+  // After EINTR the descriptor is gone on Linux; a retry could close another file.
+  return close(static_cast<int>(handle)) == 0 ? 0 : errno;
+}
+
+void WriteStandardError(const char* text, uint32_t length) {
+  while (length > 0) {
+    const ssize_t done = write(STDERR_FILENO, text, length);
+    if (done < 0 && errno == EINTR) continue;
+    if (done <= 0) return;  // nowhere left to report to
+    text += done;
+    length -= static_cast<uint32_t>(done);
+  }
+}
+
+bool FindModule(const void* address, ModuleInfo* module) {
+  Dl_info info{};
+  if (dladdr(address, &info) == 0) return false;
+  module->base = reinterpret_cast<std::uintptr_t>(info.dli_fbase);
+  char path[4096];
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) return true;
+  path[length] = '\0';
+  const char* slash = std::strrchr(path, '/');
+  const char* name = slash == nullptr ? path : slash + 1;
+  std::strncpy(module->name, name, ModuleNameCapacity - 1);
+  module->name[ModuleNameCapacity - 1] = '\0';
+  return true;
+}
+
+// One code page: nothing to convert.
+void CharToOem(char* /*text*/) {}
+
+void ExitProcess(int status) { std::exit(status); }
+
+}  // namespace
+
+PlatformOps g_platform = {
+    .start_process = StartProcess,
+    .crypt_acquire_context = AcquireContext,
+    .crypt_gen_random = GenRandom,
+    .crypt_release_context = ReleaseContext,
+    .query_performance_counter = QueryPerformanceCounter,
+    .get_tick_count = GetTickCount,
+    .get_local_time = GetLocalTime,
+    .read_time_stamp_counter = ReadTimeStampCounter,
+    .create_file = CreateFile,
+    .get_file_type = GetFileType,
+    .write_file = WriteFile,
+    .close_file = CloseFile,
+    .write_standard_error = WriteStandardError,
+    .find_module = FindModule,
+    .char_to_oem = CharToOem,
+    .exit_process = ExitProcess,
+    .write_fault_code = EIO,
+    .windows_error_codes = false,
+};
+
+}  // namespace pivra

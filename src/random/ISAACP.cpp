@@ -1,0 +1,94 @@
+#include "random/ISAACP.h"
+
+#include "random/CryptAPI2.h"
+
+namespace pivra {
+namespace {
+
+constexpr uint32_t RotateLeft(uint32_t x, unsigned k) { return (x << k) | (x >> (32U - k)); }
+constexpr uint32_t RotateRight(uint32_t x, unsigned k) { return (x >> k) | (x << (32U - k)); }
+
+// One iteration of the pass. `mixed` is the accumulator after this slot's mix.
+// Every read of mm sees the pool as rewritten so far in this pass.
+inline void IsaacStep(IsaacState& s, unsigned i, uint32_t mixed, uint32_t& aa, uint32_t& bb) {
+  const uint32_t x = s.mm[i];
+  aa = s.mm[(i + 128U) & 255U] + mixed;
+  const uint32_t y = (s.mm[(x >> 2U) & 255U] + aa) ^ bb;
+  s.mm[i] = y;
+  bb = s.mm[(y >> 10U) & 255U] ^ (x + aa);
+  s.randrsl[i] = bb;
+}
+
+// On a big-endian host the seed bytes still read as little-endian fields.
+inline void FieldsFromLittleEndian(IsaacState& s) {
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+  for (uint32_t& word : s.mm) word = __builtin_bswap32(word);
+  for (uint32_t& word : s.randrsl) word = __builtin_bswap32(word);
+  s.aa = __builtin_bswap32(s.aa);
+  s.bb = __builtin_bswap32(s.bb);
+  s.cc = __builtin_bswap32(s.cc);
+  s.last = __builtin_bswap32(s.last);
+  s.index = __builtin_bswap16(s.index);
+#else
+  static_cast<void>(s);
+#endif
+}
+
+}  // namespace
+
+void IsaacRefill(IsaacState& state) {
+  state.cc += 1;
+  uint32_t aa = state.aa;
+  uint32_t bb = state.bb + state.cc;
+  for (unsigned i = 0; i < IsaacSize; i += 4) {
+    IsaacStep(state, i, aa ^ RotateLeft(aa, 13), aa, bb);
+    IsaacStep(state, i + 1, aa ^ RotateRight(aa, 6), aa, bb);
+    IsaacStep(state, i + 2, aa ^ RotateLeft(aa, 2), aa, bb);
+    IsaacStep(state, i + 3, aa ^ RotateRight(aa, 16), aa, bb);
+  }
+  state.aa = aa;
+  state.bb = bb;
+  state.index = 0;
+}
+
+void IsaacAdvance(IsaacState& state) {
+  if (state.index >= IsaacSize) IsaacRefill(state);
+  state.last = state.randrsl[state.index];
+  state.index = static_cast<uint16_t>(state.index + 1);
+}
+
+uint32_t IsaacNext(IsaacState& state) {
+  IsaacAdvance(state);
+  return state.last;
+}
+
+void IsaacSkip(IsaacState& state, int32_t count) {
+  if (count <= 0) return;
+  auto remaining = static_cast<uint32_t>(count);
+  const uint32_t available = state.index < IsaacSize ? IsaacSize - state.index : 0U;
+  if (remaining > available) {
+    // Whole refills, the last of them partly used: no per-output bookkeeping.
+    remaining -= available;
+    const uint32_t refills = (remaining + IsaacSize - 1) / IsaacSize;
+    for (uint32_t r = 0; r < refills; ++r) IsaacRefill(state);
+    remaining -= (refills - 1) * IsaacSize;
+  }
+  state.index = static_cast<uint16_t>(state.index + remaining);
+  state.last = state.randrsl[state.index - 1U];
+}
+
+uint16_t IsaacBelow(IsaacState& state, uint16_t n) {
+  const uint32_t r = IsaacNext(state);
+  const uint32_t limit = n;
+  return static_cast<uint16_t>((limit * (r >> 16U) + ((limit * (r & 0xFFFFU)) >> 16U)) >> 16U);
+}
+
+bool IsaacSeed(IsaacState& state) {
+  const bool ok = FillSecureRandom(&state, SeedBlockSize);
+  FieldsFromLittleEndian(state);
+  IsaacRefill(state);
+  IsaacSkip(state, WarmUpCount);
+  return ok;
+}
+
+}  // namespace pivra

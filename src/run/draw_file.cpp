@@ -1,0 +1,166 @@
+#include "run/draw_file.h"
+
+#include <cstring>
+
+#include "run/draw_run.h"
+#include "run/failure.h"
+
+namespace pivra {
+
+const char NumberText[241] =
+    "01 02 03 04 05 06 07 08 09 10 11 12 13 14 15 16 17 18 19 20 "
+    "21 22 23 24 25 26 27 28 29 30 31 32 33 34 35 36 37 38 39 40 "
+    "41 42 43 44 45 46 47 48 49 50 51 52 53 54 55 56 57 58 59 60 "
+    "61 62 63 64 65 66 67 68 69 70 71 72 73 74 75 76 77 78 79 80 ";
+
+const char SeparatorLine[24] = "=======================";
+
+namespace {
+
+int32_t g_io_result = 0;
+
+void SetIOResult(int32_t code) {
+  if (g_io_result == 0) g_io_result = code;  // the first failure is the cause
+}
+
+char* PutDigits(char* text, unsigned value, unsigned width) {
+  for (unsigned i = width; i > 0; --i) {
+    text[i - 1] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  }
+  return text + width;
+}
+
+// Writes until all is written: a short write is not success.
+int32_t WriteAll(FileHandle handle, const uint8_t* bytes, uint32_t length) {
+  while (length > 0) {
+    uint32_t written = 0;
+    const int32_t code = g_platform.write_file(handle, bytes, length, &written);
+    if (code != 0) return code;
+    if (written == 0 || written > length) return g_platform.write_fault_code;
+    bytes += written;
+    length -= written;
+  }
+  return 0;
+}
+
+// The buffer starts empty again whatever the outcome.
+bool FlushBuffer(DrawFile& file) {
+  const int32_t code = WriteAll(file.handle, file.buffer, file.fill);
+  file.fill = 0;
+  if (code == 0) return true;
+  SetIOResult(code);
+  return false;
+}
+
+// A full buffer goes out at once; after a failed write the rest of the piece is dropped.
+void PutPiece(DrawFile& file, const char* text, std::size_t length) {
+  while (length > 0) {
+    const std::size_t room = FileBufferSize - file.fill;
+    const std::size_t part = length < room ? length : room;
+    std::memcpy(file.buffer + file.fill, text, part);
+    file.fill = static_cast<uint8_t>(file.fill + part);
+    text += part;
+    length -= part;
+    if (file.fill == FileBufferSize && !FlushBuffer(file)) return;
+  }
+}
+
+void PutLine(DrawFile& file, const char* text, std::size_t length) {
+  PutPiece(file, text, length);
+  PutPiece(file, "\r\n", 2);
+  if (file.flush_at_line_end && file.fill > 0) FlushBuffer(file);
+  CheckIOResult();
+}
+
+void CloseFile(DrawFile& file) {
+  // A failed last write leaves the handle open: the design keeps the partial file as is.
+  if (file.fill == 0 || FlushBuffer(file)) {
+    const int32_t code = g_platform.close_file(file.handle);
+    file.open = false;
+    if (code != 0) SetIOResult(code);
+  }
+  CheckIOResult();
+}
+
+}  // namespace
+
+std::size_t FormatSet(const uint8_t* numbers, uint8_t n, char* text) {
+  for (unsigned i = 0; i < n; ++i) std::memcpy(text + 3 * i, NumberText + 3 * (numbers[i] - 1), 3);
+  return 3U * n - 1U;
+}
+
+void FormatDateTime(const LocalTime& time, char* text) {
+  char* out = PutDigits(text, time.year % 10000U, 4);
+  const uint16_t fields[] = {time.month, time.day, time.hour, time.minute, time.second};
+  for (const uint16_t field : fields) {
+    *out++ = '-';
+    out = PutDigits(out, field % 100U, 2);
+  }
+  *out = '\0';
+}
+
+void BuildFileName(const LocalTime& time, uint64_t counter, char* name) {
+  std::memcpy(name, "pivra-", 6);
+  FormatDateTime(time, name + 6);
+  char* out = name + 6 + DateTimeLength;
+  const uint32_t tail = static_cast<uint32_t>(counter) >> 1U;
+  unsigned digits = 1;
+  for (uint32_t rest = tail / 10; rest > 0; rest /= 10) ++digits;
+  out = PutDigits(out, tail, digits);
+  std::memcpy(out, ".TXT", 5);
+}
+
+uint64_t ReadTimeStampCounter() { return g_platform.read_time_stamp_counter(); }
+
+int32_t TakeIOResult() {
+  const int32_t code = g_io_result;
+  g_io_result = 0;
+  return code;
+}
+
+__attribute__((noinline)) void CheckIOResult() {
+  const int32_t code = TakeIOResult();
+  if (code != 0) RaiseInOutError(code, __builtin_return_address(0));
+}
+
+void NameDrawFile() {
+  LocalTime time{};
+  g_platform.get_local_time(&time);
+  BuildFileName(time, ReadTimeStampCounter(), g_draw_file.name);
+}
+
+void CreateDrawFile() {
+  DrawFile& file = g_draw_file;
+  file.fill = 0;
+  file.open = false;
+  file.flush_at_line_end = false;
+  FileHandle handle = 0;
+  const int32_t code = g_platform.create_file(file.name, &handle);
+  if (code != 0) {
+    SetIOResult(code);
+    return;
+  }
+  const FileType type = g_platform.get_file_type(handle);
+  if (type == FileType::Unknown) {
+    g_platform.close_file(handle);  // the empty file stays
+    SetIOResult(NoFileTypeCode);
+    return;
+  }
+  file.handle = handle;
+  file.open = true;
+  file.flush_at_line_end = type == FileType::Char;
+}
+
+void WriteDrawFile() {
+  DrawFile& file = g_draw_file;
+  char line[3 * SetSize];
+  PutLine(file, SeparatorLine, LineLength);
+  for (unsigned set = 0; set < SetCount; ++set) {
+    PutLine(file, line, FormatSet(TableSet(g_draw_table, set), SetSize, line));
+    if ((set + 1) % SetsPerBlock == 0) PutLine(file, SeparatorLine, LineLength);
+  }
+  CloseFile(file);
+}
+
+}  // namespace pivra

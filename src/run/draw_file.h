@@ -1,0 +1,50 @@
+// The draw file: its name, its 111 lines and the buffered writer they pass through.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/platform.h"
+
+namespace pivra {
+
+constexpr unsigned FileBufferSize = 128;
+constexpr std::size_t DateTimeLength = 19;  // yyyy-mm-dd-hh-nn-ss
+// "pivra-", the date-time text, up to ten counter digits, ".TXT" and the terminator.
+constexpr std::size_t FileNameCapacity = 6 + DateTimeLength + 10 + 4 + 1;
+constexpr int32_t NoFileTypeCode = 105;
+
+struct DrawFile {
+  FileHandle handle;
+  bool open;
+  bool flush_at_line_end;  // set for a character device
+  uint8_t fill;            // bytes of `buffer` in use
+  uint8_t buffer[FileBufferSize];
+  char name[FileNameCapacity];
+};
+
+// "01 02 ... 80 ": number v at offset 3 * (v - 1).
+extern const char NumberText[241];
+extern const char SeparatorLine[24];
+constexpr std::size_t LineLength = 23;
+
+// Writes 3n - 1 characters (n numbers of 1..80, space-separated) to `text`,
+// which must hold 3n; returns the length.
+std::size_t FormatSet(const uint8_t* numbers, uint8_t n, char* text);
+
+void FormatDateTime(const LocalTime& time, char* text);  // 19 characters and a terminator
+void BuildFileName(const LocalTime& time, uint64_t counter, char* name);
+uint64_t ReadTimeStampCounter();
+
+// Reads and clears the code of the latest failed file operation, 0 when none.
+int32_t TakeIOResult();
+// Raises a pending I/O code as EInOutError at the caller's location.
+void CheckIOResult();
+
+// The run's file, in the run's order: name it, create it (a failure only sets
+// the I/O result), then write the table's 111 lines and close it, raising on failure.
+void NameDrawFile();
+void CreateDrawFile();
+void WriteDrawFile();
+
+}  // namespace pivra

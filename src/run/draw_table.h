@@ -1,0 +1,38 @@
+// The draw table: ten shuffled permutations of 1..80, read as 100 sorted sets of eight.
+#pragma once
+
+#include <cstdint>
+
+namespace pivra {
+
+constexpr unsigned RowCount = 10;
+constexpr unsigned RowLength = 80;
+constexpr unsigned SetSize = 8;
+constexpr unsigned SetCount = 100;
+constexpr unsigned SetsPerBlock = 10;
+
+struct DrawTable {
+  uint8_t numbers[RowCount * RowLength];  // row r at 80r, set k at 8k; block b is row b
+};
+
+inline uint8_t* TableRow(DrawTable& table, unsigned row) { return table.numbers + row * RowLength; }
+inline uint8_t* TableSet(DrawTable& table, unsigned set) { return table.numbers + set * SetSize; }
+inline const uint8_t* TableSet(const DrawTable& table, unsigned set) {
+  return table.numbers + set * SetSize;
+}
+
+void SwapBytes(uint8_t& a, uint8_t& b);
+
+// bytes[i] = i + 1.
+void FillAscending(uint8_t* bytes, uint8_t n);
+
+// Fisher-Yates from the end, drawing n - 1 outputs from the run's generator.
+void ShuffleRow(uint8_t* bytes, uint8_t n);
+
+// Ascending, smaller values sinking to the front; equal values never swap.
+void SortSet(uint8_t* bytes, uint8_t n);
+
+// Fills, shuffles and sorts the run's table; the order fixes which output goes where.
+void BuildDrawTable();
+
+}  // namespace pivra

@@ -1,0 +1,80 @@
+#include "run/failure.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "platform/platform.h"
+
+namespace pivra {
+namespace {
+
+void CopyText(const char* source, char* text) {
+  std::snprintf(text, FailureTextCapacity, "%s", source);
+}
+
+const char* WindowsErrorText(int32_t code) {
+  switch (code) {
+    case 2: return "File not found";
+    case 3: return "Invalid filename";
+    case 4: return "Too many open files";
+    case 5: return "File access denied";
+    case 100: return "Read beyond end of file";
+    case 101: return "Disk full";
+    case 106: return "Invalid numeric input";
+    default: return nullptr;
+  }
+}
+
+}  // namespace
+
+void InOutErrorText(int32_t code, char* text, std::size_t capacity) {
+  // The table is keyed by Windows codes; ENOENT alone means the same on POSIX.
+  const char* known =
+      g_platform.windows_error_codes || code == 2 ? WindowsErrorText(code) : nullptr;
+  if (known != nullptr) {
+    std::snprintf(text, capacity, "%s", known);
+  } else {
+    std::snprintf(text, capacity, "I/O error %d", static_cast<int>(code));
+  }
+}
+
+void RaiseInOutError(int32_t code, const void* address) {
+  RunFailure failure{"EInOutError", {}, code, address};
+  InOutErrorText(code, failure.text, sizeof failure.text);
+  throw failure;
+}
+
+void RaiseSystemRandomError(const void* address) {
+  RunFailure failure{"ESystemRandomError", {}, 0, address};
+  CopyText("System random source unavailable", failure.text);
+  throw failure;
+}
+
+RunFailure OutOfMemoryFailure(const void* address) {
+  RunFailure failure{"EOutOfMemory", {}, 0, address};
+  CopyText("Out of memory", failure.text);
+  return failure;
+}
+
+std::size_t FormatReport(const RunFailure& failure, char* report) {
+  ModuleInfo module{};
+  const auto location = reinterpret_cast<std::uintptr_t>(failure.address);
+  if (!g_platform.find_module(failure.address, &module)) module.base = 0;
+  const auto offset = static_cast<uint32_t>(location - module.base);
+  const std::size_t text_length = std::strlen(failure.text);
+  const bool add_stop = text_length > 0 && failure.text[text_length - 1] != '.';
+  const int length = std::snprintf(
+      report, ReportCapacity, "Exception %s in module %.260s at %08X.\r\n%s%s\r\n", failure.name,
+      module.name, static_cast<unsigned>(offset), failure.text, add_stop ? "." : "");
+  return length < 0 ? 0 : static_cast<std::size_t>(length);
+}
+
+void ReportFailure(const RunFailure& failure) {
+  char report[ReportCapacity];
+  const std::size_t length = FormatReport(failure, report);
+  g_platform.char_to_oem(report);
+  g_platform.write_standard_error(report, static_cast<uint32_t>(length));
+  g_platform.write_standard_error("\r\n", 2);
+}
+
+}  // namespace pivra
