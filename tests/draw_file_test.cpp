@@ -1,0 +1,133 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "fake_platform.h"
+#include "layout_check.h"
+#include "run/draw_run.h"
+#include "run/failure.h"
+
+namespace pivra {
+namespace {
+
+std::string Format(std::vector<uint8_t> numbers) {
+  char text[3 * 255];
+  const std::size_t length = FormatSet(numbers.data(), static_cast<uint8_t>(numbers.size()), text);
+  return {text, length};
+}
+
+std::string Name(LocalTime time, uint64_t counter) {
+  char name[FileNameCapacity];
+  BuildFileName(time, counter, name);
+  return name;
+}
+
+TEST(FormatSet, WritesTwoDigitNumbersSeparatedBySingleSpaces) {
+  EXPECT_EQ(Format({3, 11, 25, 30, 41, 56, 62, 79}), "03 11 25 30 41 56 62 79");
+  EXPECT_EQ(Format({1, 2, 9, 10, 40, 71, 79, 80}), "01 02 09 10 40 71 79 80");
+  EXPECT_EQ(Format({7}), "07");
+  EXPECT_EQ(std::strlen(SeparatorLine), LineLength);
+  EXPECT_EQ(std::string(SeparatorLine), std::string(23, '='));
+}
+
+TEST(FileName, FollowsThePatternWithACounterTail) {
+  EXPECT_EQ(Name({2026, 3, 7, 9, 5, 3}, 2468), "pivra-2026-03-07-09-05-031234.TXT");
+  EXPECT_EQ(Name({2026, 12, 31, 0, 0, 59}, 0), "pivra-2026-12-31-00-00-590.TXT");
+  EXPECT_EQ(Name({2027, 1, 1, 23, 59, 0}, 1), "pivra-2027-01-01-23-59-000.TXT");
+  // Only the low 32 bits count, shifted right by one: at most ten digits.
+  EXPECT_EQ(Name({2026, 6, 15, 13, 4, 5}, 0xABCD0000FFFFFFFFULL),
+            "pivra-2026-06-15-13-04-052147483647.TXT");
+}
+
+using WriterTest = fake::PlatformTest;
+
+// Builds a table from fixed bytes, creates the file through the fakes and writes it.
+// Returns the failure raised, if any.
+std::optional<RunFailure> CreateAndWrite() {
+  std::memset(&g_generator, 0, sizeof g_generator);
+  IsaacRefill(g_generator);
+  BuildDrawTable();
+  std::memcpy(g_draw_file.name, "x.TXT", 6);
+  try {
+    CreateDrawFile();
+    CheckIOResult();
+    WriteDrawFile();
+  } catch (const RunFailure& failure) {
+    return failure;
+  }
+  return std::nullopt;
+}
+
+TEST_F(WriterTest, DiskFileGoesOutInFullBuffersAndTheRestAtClose) {
+  EXPECT_FALSE(CreateAndWrite().has_value());
+  ExpectDrawFileLayout(fake::g_file.contents);
+  std::vector<uint32_t> expected(21, 128);
+  expected.push_back(2775 - 21 * 128);
+  EXPECT_EQ(fake::g_file.writes, expected);
+  EXPECT_EQ(fake::g_file.closes, 1);
+}
+
+TEST_F(WriterTest, CharacterDeviceIsWrittenAtEveryLineEnd) {
+  fake::g_file.type = FileType::Char;
+  EXPECT_FALSE(CreateAndWrite().has_value());
+  ExpectDrawFileLayout(fake::g_file.contents);
+  ASSERT_EQ(fake::g_file.writes.size(), 111U);
+  for (const uint32_t length : fake::g_file.writes) EXPECT_EQ(length, 25U);
+}
+
+TEST_F(WriterTest, ShortWritesAreCompletedAndAZeroWriteIsAFailure) {
+  fake::g_file.write_rule = [](std::size_t, uint32_t length, uint32_t* written) {
+    *written = length > 50 ? 50 : length;  // never more than 50 bytes a call
+    return 0;
+  };
+  EXPECT_FALSE(CreateAndWrite().has_value());
+  ExpectDrawFileLayout(fake::g_file.contents);
+
+  fake::g_file = fake::File{};
+  fake::g_file.write_rule = [](std::size_t call, uint32_t, uint32_t* written) {
+    *written = call == 1 ? 100 : 0;  // success that writes nothing
+    return 0;
+  };
+  const auto failure = CreateAndWrite();
+  ASSERT_TRUE(failure.has_value());
+  EXPECT_EQ(failure->code, g_platform.write_fault_code);
+  EXPECT_EQ(fake::g_file.writes, (std::vector<uint32_t>{128, 28}));
+  EXPECT_EQ(fake::g_file.contents.size(), 100U);
+}
+
+TEST_F(WriterTest, FailedBufferWriteStopsTheRunAtThatLine) {
+  for (std::size_t failing = 1; failing <= 22; ++failing) {
+    fake::g_file = fake::File{};
+    fake::g_file.write_rule = [failing](std::size_t call, uint32_t, uint32_t*) {
+      return call == failing ? 28 : 0;
+    };
+    const auto failure = CreateAndWrite();
+    ASSERT_TRUE(failure.has_value()) << "write " << failing;
+    EXPECT_STREQ(failure->name, "EInOutError");
+    EXPECT_EQ(failure->code, 28);
+    EXPECT_EQ(fake::g_file.writes.size(), failing) << "nothing more reaches the file";
+    EXPECT_EQ(fake::g_file.contents.size(), 128 * (failing - 1));
+    EXPECT_EQ(fake::g_file.closes, 0) << "the partial file is left as it is";
+  }
+}
+
+TEST_F(WriterTest, FailedCloseIsRaisedWithItsOwnCode) {
+  fake::g_file.close_code = 9;
+  const auto failure = CreateAndWrite();
+  ASSERT_TRUE(failure.has_value());
+  EXPECT_EQ(failure->code, 9);
+  EXPECT_EQ(fake::g_file.contents.size(), 2775U);
+}
+
+TEST_F(WriterTest, HandleOfNoKnownTypeIsClosedAndFailsWith105) {
+  fake::g_file.type = FileType::Unknown;
+  const auto failure = CreateAndWrite();
+  ASSERT_TRUE(failure.has_value());
+  EXPECT_EQ(failure->code, 105);
+  EXPECT_EQ(fake::g_file.closes, 1);
+  EXPECT_TRUE(fake::g_file.writes.empty());
+}
+
+}  // namespace
+}  // namespace pivra

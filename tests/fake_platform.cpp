@@ -1,0 +1,104 @@
+#include "fake_platform.h"
+
+#include <cstring>
+
+namespace pivra::fake {
+
+Provider g_provider;
+File g_file;
+std::string g_standard_error;
+
+namespace {
+
+PlatformOps g_native{};
+
+int Acquire(CryptProvider* provider, const char*, const char*, uint32_t type, uint32_t flags) {
+  EXPECT_EQ(type, ProvRsaFull);
+  EXPECT_EQ(flags, CryptVerifyContext);
+  ++g_provider.acquires;
+  *provider = 42;
+  return g_provider.acquire_ok ? 1 : 0;
+}
+
+int Generate(CryptProvider provider, uint32_t length, uint8_t* buffer) {
+  EXPECT_EQ(provider, 42U);
+  g_provider.requests.push_back(length);
+  if (!g_provider.generate_ok) return 0;
+  if (g_provider.bytes.empty()) return g_native.crypt_gen_random(provider, length, buffer);
+  for (uint32_t i = 0; i < length; ++i) buffer[i] = g_provider.bytes[i % g_provider.bytes.size()];
+  return 1;
+}
+
+int Release(CryptProvider provider, uint32_t) {
+  EXPECT_EQ(provider, 42U);
+  ++g_provider.releases;
+  return 1;
+}
+
+int Counter(int64_t* count) {
+  *count = g_provider.counter;
+  return g_provider.counter_ok ? 1 : 0;
+}
+
+uint32_t Ticks() { return g_provider.ticks; }
+
+int32_t Create(const char* name, FileHandle* handle) {
+  g_file.name = name;
+  *handle = 7;
+  return g_file.create_code;
+}
+
+FileType Type(FileHandle) { return g_file.type; }
+
+int32_t Write(FileHandle handle, const uint8_t* bytes, uint32_t length, uint32_t* written) {
+  EXPECT_EQ(handle, 7);
+  g_file.writes.push_back(length);
+  *written = length;
+  const int32_t code =
+      g_file.write_rule ? g_file.write_rule(g_file.writes.size(), length, written) : 0;
+  if (code == 0) g_file.contents.append(reinterpret_cast<const char*>(bytes), *written);
+  return code;
+}
+
+int32_t Close(FileHandle) {
+  ++g_file.closes;
+  return g_file.close_code;
+}
+
+void StandardError(const char* text, uint32_t length) { g_standard_error.append(text, length); }
+
+void Exit(int) { ADD_FAILURE() << "the run must not end the process itself"; }
+
+}  // namespace
+
+std::vector<uint8_t> PatternBytes(std::size_t length, uint32_t seed) {
+  std::vector<uint8_t> bytes(length);
+  for (uint8_t& byte : bytes) {
+    seed = seed * 1664525U + 1013904223U;
+    byte = static_cast<uint8_t>(seed >> 24U);
+  }
+  return bytes;
+}
+
+void PlatformTest::SetUp() {
+  saved_ = g_platform;
+  g_native = g_platform;
+  g_provider = Provider{};
+  g_file = File{};
+  g_standard_error.clear();
+  g_platform.crypt_acquire_context = Acquire;
+  g_platform.crypt_gen_random = Generate;
+  g_platform.crypt_release_context = Release;
+  g_platform.query_performance_counter = Counter;
+  g_platform.get_tick_count = Ticks;
+  g_platform.create_file = Create;
+  g_platform.get_file_type = Type;
+  g_platform.write_file = Write;
+  g_platform.close_file = Close;
+  g_platform.write_standard_error = StandardError;
+  g_platform.exit_process = Exit;
+}
+
+void PlatformTest::TearDown() { g_platform = saved_; }
+
+}  // namespace pivra::fake

@@ -1,0 +1,57 @@
+// A fake platform for what no real setup produces: a provider that fails on cue
+// or serves chosen bytes, and an output file in memory whose writes and close
+// fail on cue. Each test starts from the native table and gets it back after.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace pivra::fake {
+
+struct Provider {
+  bool acquire_ok = true;
+  bool generate_ok = true;
+  std::vector<uint8_t> bytes;  // served cyclically when non-empty, else left to the system
+  int acquires = 0;
+  int releases = 0;
+  std::vector<uint32_t> requests;
+  int64_t counter = 0;  // the performance counter the fallback sees
+  bool counter_ok = true;
+  uint32_t ticks = 0;
+};
+
+struct File {
+  int32_t create_code = 0;
+  FileType type = FileType::Disk;
+  int32_t close_code = 0;
+  std::string name;
+  std::string contents;
+  std::vector<uint32_t> writes;  // the length asked of each write call
+  int closes = 0;
+  // Decides one write call (numbered from 1): returns a code, sets the length written.
+  std::function<int32_t(std::size_t call, uint32_t length, uint32_t* written)> write_rule;
+};
+
+extern Provider g_provider;
+extern File g_file;
+extern std::string g_standard_error;
+
+// The seed bytes pattern tests share: byte i of a fixed LCG stream.
+std::vector<uint8_t> PatternBytes(std::size_t length, uint32_t seed);
+
+class PlatformTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+ private:
+  PlatformOps saved_{};
+};
+
+}  // namespace pivra::fake

@@ -1,0 +1,84 @@
+// The Linux layer on real files: what the fake cannot vouch for.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+
+#include "platform/platform.h"
+
+namespace pivra {
+namespace {
+
+namespace fs = std::filesystem;
+
+class LinuxPlatformTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/pivra-layer-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+  fs::path dir_;
+};
+
+TEST_F(LinuxPlatformTest, CreationNeverWritesThroughASymlink) {
+  const fs::path target = dir_ / "target";
+  std::ofstream(target) << "keep";
+  fs::create_symlink(target, dir_ / "planted.TXT");
+  FileHandle handle = -1;
+  EXPECT_EQ(g_platform.create_file((dir_ / "planted.TXT").c_str(), &handle), ELOOP);
+  std::string kept;
+  std::ifstream(target) >> kept;
+  EXPECT_EQ(kept, "keep");
+}
+
+TEST_F(LinuxPlatformTest, CreationTruncatesAndFileTypesAreTold) {
+  const fs::path file = dir_ / "old.TXT";
+  std::ofstream(file) << "previous contents";
+  FileHandle handle = -1;
+  ASSERT_EQ(g_platform.create_file(file.c_str(), &handle), 0);
+  EXPECT_EQ(fs::file_size(file), 0U);
+  EXPECT_EQ(g_platform.get_file_type(handle), FileType::Disk);
+  const uint8_t bytes[] = {'a', 'b'};
+  uint32_t written = 0;
+  EXPECT_EQ(g_platform.write_file(handle, bytes, 2, &written), 0);
+  EXPECT_EQ(written, 2U);
+  EXPECT_EQ(g_platform.close_file(handle), 0);
+  EXPECT_EQ(g_platform.close_file(handle), EBADF);
+
+  ASSERT_EQ(g_platform.create_file("/dev/null", &handle), 0);
+  EXPECT_EQ(g_platform.get_file_type(handle), FileType::Char);
+  g_platform.close_file(handle);
+  int pipe_ends[2];
+  ASSERT_EQ(pipe(pipe_ends), 0);
+  EXPECT_EQ(g_platform.get_file_type(pipe_ends[0]), FileType::Pipe);
+  close(pipe_ends[0]);
+  close(pipe_ends[1]);
+  EXPECT_EQ(g_platform.get_file_type(-1), FileType::Unknown);
+}
+
+TEST(LinuxPlatform, FindsTheRunningExecutable) {
+  ModuleInfo module{};
+  ASSERT_TRUE(g_platform.find_module(reinterpret_cast<const void*>(&g_platform), &module));
+  EXPECT_STREQ(module.name, "unit_tests");
+  EXPECT_LE(module.base, reinterpret_cast<std::uintptr_t>(&g_platform));
+}
+
+TEST(LinuxPlatform, SystemSourceFillsLargeRequests) {
+  CryptProvider provider = 0;
+  ASSERT_NE(g_platform.crypt_acquire_context(&provider, nullptr, nullptr, ProvRsaFull,
+                                             CryptVerifyContext),
+            0);
+  uint8_t bytes[2068] = {};
+  ASSERT_NE(g_platform.crypt_gen_random(provider, sizeof bytes, bytes), 0);
+  int zeros = 0;
+  for (const uint8_t byte : bytes) zeros += byte == 0 ? 1 : 0;
+  EXPECT_LT(zeros, 40) << "2068 random bytes hold about eight zeros";
+  g_platform.crypt_release_context(provider, 0);
+}
+
+}  // namespace
+}  // namespace pivra

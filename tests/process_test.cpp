@@ -1,0 +1,182 @@
+// The built pivra as a process, each case in a fresh temporary directory.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "layout_check.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+struct Options {
+  std::vector<std::string> args;
+  std::string preload_mode;  // for the getrandom shim
+  rlim_t file_limit = RLIM_INFINITY;
+};
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+// Runs pivra in `dir` and collects its exit status and both output streams.
+Outcome RunPivra(const fs::path& dir, const Options& options = {}) {
+  const fs::path out = fs::temp_directory_path() / ("pivra-out-" + std::to_string(getpid()));
+  const fs::path err = fs::temp_directory_path() / ("pivra-err-" + std::to_string(getpid()));
+  const pid_t child = fork();
+  if (child == 0) {
+    const int out_fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    const int err_fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    if (out_fd < 0 || err_fd < 0 || dup2(out_fd, 1) < 0 || dup2(err_fd, 2) < 0) _exit(120);
+    if (chdir(dir.c_str()) != 0) _exit(121);
+    const rlimit limit{options.file_limit, options.file_limit};
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(122);
+    if (!options.preload_mode.empty()) {
+      setenv("LD_PRELOAD", PIVRA_SHIM, 1);
+      setenv("PIVRA_SHIM_GETRANDOM", options.preload_mode.c_str(), 1);
+    }
+    std::vector<char*> argv{const_cast<char*>(PIVRA_BINARY)};
+    for (const std::string& arg : options.args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    execv(PIVRA_BINARY, argv.data());
+    _exit(127);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  Outcome outcome;
+  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  outcome.out = ReadFile(out);
+  outcome.err = ReadFile(err);
+  fs::remove(out);
+  fs::remove(err);
+  return outcome;
+}
+
+std::vector<fs::path> FilesIn(const fs::path& dir) {
+  std::vector<fs::path> files;
+  for (const auto& entry : fs::directory_iterator(dir)) files.push_back(entry.path());
+  return files;
+}
+
+void ExpectReport(const Outcome& outcome, const std::string& name, const std::string& text) {
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_TRUE(outcome.out.empty());
+  const std::regex report("Exception " + name + " in module pivra at [0-9A-F]{8}\\.\r\n" + text +
+                          "\r\n\r\n");
+  EXPECT_TRUE(std::regex_match(outcome.err, report)) << outcome.err;
+}
+
+class ProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/pivra-test-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    dir_ = pattern;
+  }
+  void TearDown() override {
+    if (mounted_) umount2(dir_.c_str(), MNT_DETACH);
+    fs::remove_all(dir_);
+  }
+  // A tmpfs of `size` over the test directory; skips where mounting is not allowed.
+  void MountTmpfs(const std::string& size, unsigned long flags) {
+    const std::string data = "size=" + size;
+    if (mount("tmpfs", dir_.c_str(), "tmpfs", flags, data.c_str()) != 0) {
+      GTEST_SKIP() << "cannot mount a tmpfs here (" << std::strerror(errno)
+                   << "); run as root to test this case";
+    }
+    mounted_ = true;
+  }
+
+  fs::path dir_;
+  bool mounted_ = false;
+};
+
+TEST_F(ProcessTest, NormalRunWritesOneFileSilently) {
+  const Outcome outcome = RunPivra(dir_);
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.out, "");
+  EXPECT_EQ(outcome.err, "");
+  const auto files = FilesIn(dir_);
+  ASSERT_EQ(files.size(), 1U);
+  const std::regex name(R"(pivra-\d{4}-\d\d-\d\d-\d\d-\d\d-\d\d(0|[1-9]\d{0,9})\.TXT)");
+  EXPECT_TRUE(std::regex_match(files[0].filename().string(), name)) << files[0];
+  ExpectDrawFileLayout(ReadFile(files[0]));
+}
+
+TEST_F(ProcessTest, TwoRunsGiveTwoFilesAndArgumentsChangeNothing) {
+  EXPECT_EQ(RunPivra(dir_).status, 0);
+  const Outcome with_args = RunPivra(dir_, {.args = {"--help", "-o", "/etc/passwd", "x"}});
+  EXPECT_EQ(with_args.status, 0);
+  EXPECT_EQ(with_args.out + with_args.err, "");
+  const auto files = FilesIn(dir_);
+  ASSERT_EQ(files.size(), 2U);
+  for (const auto& file : files) ExpectDrawFileLayout(ReadFile(file));
+  EXPECT_NE(ReadFile(files[0]), ReadFile(files[1]));
+}
+
+TEST_F(ProcessTest, FullDiskIsReportedAndThePartialFileStays) {
+  MountTmpfs("64k", 0);
+  if (!mounted_) return;
+  {
+    // Fill every page, so the run's first write finds no room.
+    std::ofstream filler(dir_ / "filler", std::ios::binary);
+    const std::string page(4096, 'x');
+    while (filler.write(page.data(), page.size())) {
+    }
+  }
+  fs::resize_file(dir_ / "filler", fs::file_size(dir_ / "filler"));
+  const Outcome outcome = RunPivra(dir_);
+  ExpectReport(outcome, "EInOutError", "I/O error 28\\.");
+  EXPECT_EQ(FilesIn(dir_).size(), 2U) << "the partial file is left in place";
+}
+
+TEST_F(ProcessTest, ReadOnlyDirectoryIsReportedAndNoFileIsLeft) {
+  MountTmpfs("64k", MS_RDONLY);
+  if (!mounted_) return;
+  ExpectReport(RunPivra(dir_), "EInOutError", "I/O error 30\\.");
+  EXPECT_TRUE(FilesIn(dir_).empty());
+}
+
+TEST_F(ProcessTest, FailingSystemSourceIsReportedAndNoFileIsWritten) {
+  ExpectReport(RunPivra(dir_, {.preload_mode = "fail"}), "ESystemRandomError",
+               "System random source unavailable\\.");
+  EXPECT_TRUE(FilesIn(dir_).empty());
+}
+
+TEST_F(ProcessTest, InterruptedAndShortSystemReadsStillSeedWhole) {
+  const Outcome outcome = RunPivra(dir_, {.preload_mode = "short"});
+  EXPECT_EQ(outcome.status, 0) << outcome.err;
+  ASSERT_EQ(FilesIn(dir_).size(), 1U);
+}
+
+TEST_F(ProcessTest, FileSizeLimitIsReportedNotKilled) {
+  const Outcome outcome = RunPivra(dir_, {.file_limit = 1024});
+  ExpectReport(outcome, "EInOutError", "I/O error 27\\.");
+  const auto files = FilesIn(dir_);
+  ASSERT_EQ(files.size(), 1U);
+  EXPECT_EQ(fs::file_size(files[0]), 1024U) << "eight full buffers went out before the limit";
+}
+
+}  // namespace
