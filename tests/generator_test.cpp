@@ -129,8 +129,8 @@ TEST(IsaacSkip, ZeroOrNegativeCountChangesNothing) {
 }
 
 TEST(IsaacBelow, ScalesOneOutputExactly) {
-  const uint32_t outputs[] = {0U, 1U, 0xFFFFU, 0x10000U, 0x7FFFFFFFU, 0x80000000U, 0xFFFF0000U,
-                              0xFFFFFFFFU, 0x12345678U, 0xDEADBEEFU};
+  const uint32_t outputs[] = {0U,          1U,          0xFFFFU,     0x10000U,    0x7FFFFFFFU,
+                              0x80000000U, 0xFFFF0000U, 0xFFFFFFFFU, 0x12345678U, 0xDEADBEEFU};
   const uint16_t limits[] = {0, 1, 2, 3, 7, 79, 80, 1000, 65535};
   for (const uint16_t n : limits) {
     IsaacState state{};

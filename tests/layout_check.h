@@ -33,7 +33,8 @@ inline void ExpectDrawFileLayout(const std::string& contents) {
       }
     }
     std::sort(seen.begin(), seen.end());
-    for (int v = 1; v <= 80; ++v) ASSERT_EQ(seen[static_cast<std::size_t>(v - 1)], v) << "block " << block;
+    for (int v = 1; v <= 80; ++v)
+      ASSERT_EQ(seen[static_cast<std::size_t>(v - 1)], v) << "block " << block;
   }
   EXPECT_EQ(contents.substr(contents.size() - 25, 23), separator);
 }

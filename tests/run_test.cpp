@@ -49,7 +49,9 @@ TEST_F(RunTest, FailedCreationIsReportedWithItsCode) {
 }
 
 TEST_F(RunTest, FailedWriteIsReportedOnce) {
-  fake::g_file.write_rule = [](std::size_t call, uint32_t, uint32_t*) { return call == 3 ? 28 : 0; };
+  fake::g_file.write_rule = [](std::size_t call, uint32_t, uint32_t*) {
+    return call == 3 ? 28 : 0;
+  };
   EXPECT_EQ(RunDraw(), 1);
   ExpectReport("EInOutError", "I/O error 28\\.");
 }
@@ -64,9 +66,9 @@ TEST_F(RunTest, ErrorTextsFollowThePlatformsCodes) {
     EXPECT_STREQ(text, expected);
   }
   const std::pair<int32_t, const char*> windows[] = {
-      {2, "File not found"},  {3, "Invalid filename"},        {4, "Too many open files"},
-      {5, "File access denied"}, {100, "Read beyond end of file"}, {101, "Disk full"},
-      {106, "Invalid numeric input"}, {112, "I/O error 112"},    {105, "I/O error 105"}};
+      {2, "File not found"},          {3, "Invalid filename"},          {4, "Too many open files"},
+      {5, "File access denied"},      {100, "Read beyond end of file"}, {101, "Disk full"},
+      {106, "Invalid numeric input"}, {112, "I/O error 112"},           {105, "I/O error 105"}};
   g_platform.windows_error_codes = true;
   for (const auto& [code, expected] : windows) {
     InOutErrorText(code, text, sizeof text);

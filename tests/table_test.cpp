@@ -94,11 +94,13 @@ TEST(ShuffleRow, EveryNumberIsEquallyLikelyAtEveryPosition) {
   for (unsigned r = 0; r < Rows; ++r) {
     FillAscending(row, 80);
     ShuffleRow(row, 80);
-    for (unsigned position = 0; position < 80; ++position) ++counts[position * 80 + row[position] - 1];
+    for (unsigned position = 0; position < 80; ++position)
+      ++counts[position * 80 + row[position] - 1];
   }
   const double expected = Rows / 80.0;
   double chi_square = 0;
-  for (const unsigned count : counts) chi_square += (count - expected) * (count - expected) / expected;
+  for (const unsigned count : counts)
+    chi_square += (count - expected) * (count - expected) / expected;
   // 79 x 79 degrees of freedom: mean 6241, standard deviation about 112.
   EXPECT_LT(chi_square, 6241 + 6 * 112) << "positions are biased";
   EXPECT_GT(chi_square, 6241 - 6 * 112) << "too even to be random";

@@ -22,7 +22,7 @@ namespace {
 
 void StartProcess() {
   // Past a file-size limit, write(2) must fail with EFBIG and be reported, not kill us.
-  std::signal(SIGXFSZ, SIG_IGN);
+  static_cast<void>(std::signal(SIGXFSZ, SIG_IGN));
 }
 
 // No provider to open: getrandom needs no handle.

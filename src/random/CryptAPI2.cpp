@@ -29,7 +29,7 @@ void FillFallbackRandom(void* buffer, int32_t length) {
   auto* bytes = static_cast<uint8_t*>(buffer);
   for (int32_t i = 0; i < length; ++i) {
     FallbackSeed = FallbackSeed * 134775813U + 1U;
-    bytes[i] = static_cast<uint8_t>((uint64_t{FallbackSeed} * 256U) >> 32U);
+    bytes[i] = static_cast<uint8_t>(FallbackSeed >> 24U);  // (seed * 256) >> 32 in 64 bits
   }
   FallbackSeed = saved;
 }

@@ -1,5 +1,6 @@
 #include "run/draw_file.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "run/draw_run.h"
@@ -86,7 +87,9 @@ void CloseFile(DrawFile& file) {
 }  // namespace
 
 std::size_t FormatSet(const uint8_t* numbers, uint8_t n, char* text) {
-  for (unsigned i = 0; i < n; ++i) std::memcpy(text + 3 * i, NumberText + 3 * (numbers[i] - 1), 3);
+  for (std::size_t i = 0; i < n; ++i) {
+    std::memcpy(text + 3 * i, NumberText + 3 * (numbers[i] - std::size_t{1}), 3);
+  }
   return 3U * n - 1U;
 }
 
@@ -101,14 +104,14 @@ void FormatDateTime(const LocalTime& time, char* text) {
 }
 
 void BuildFileName(const LocalTime& time, uint64_t counter, char* name) {
-  std::memcpy(name, "pivra-", 6);
-  FormatDateTime(time, name + 6);
-  char* out = name + 6 + DateTimeLength;
+  char* out = std::copy_n("pivra-", 6, name);
+  FormatDateTime(time, out);
+  out += DateTimeLength;
   const uint32_t tail = static_cast<uint32_t>(counter) >> 1U;
   unsigned digits = 1;
   for (uint32_t rest = tail / 10; rest > 0; rest /= 10) ++digits;
   out = PutDigits(out, tail, digits);
-  std::memcpy(out, ".TXT", 5);
+  std::copy_n(".TXT", 5, out);
 }
 
 uint64_t ReadTimeStampCounter() { return g_platform.read_time_stamp_counter(); }

@@ -8,8 +8,16 @@
 namespace pivra {
 namespace {
 
-void CopyText(const char* source, char* text) {
-  std::snprintf(text, FailureTextCapacity, "%s", source);
+RunFailure NamedFailure(const char* name, const char* text, const void* address) {
+  RunFailure failure{name, {}, 0, address};
+  static_cast<void>(std::snprintf(failure.text, sizeof failure.text, "%s", text));
+  return failure;
+}
+
+RunFailure InOutErrorFailure(int32_t code, const void* address) {
+  RunFailure failure{"EInOutError", {}, code, address};
+  InOutErrorText(code, failure.text, sizeof failure.text);
+  return failure;
 }
 
 const char* WindowsErrorText(int32_t code) {
@@ -32,28 +40,20 @@ void InOutErrorText(int32_t code, char* text, std::size_t capacity) {
   const char* known =
       g_platform.windows_error_codes || code == 2 ? WindowsErrorText(code) : nullptr;
   if (known != nullptr) {
-    std::snprintf(text, capacity, "%s", known);
+    static_cast<void>(std::snprintf(text, capacity, "%s", known));
   } else {
-    std::snprintf(text, capacity, "I/O error %d", static_cast<int>(code));
+    static_cast<void>(std::snprintf(text, capacity, "I/O error %d", static_cast<int>(code)));
   }
 }
 
-void RaiseInOutError(int32_t code, const void* address) {
-  RunFailure failure{"EInOutError", {}, code, address};
-  InOutErrorText(code, failure.text, sizeof failure.text);
-  throw failure;
-}
+void RaiseInOutError(int32_t code, const void* address) { throw InOutErrorFailure(code, address); }
 
 void RaiseSystemRandomError(const void* address) {
-  RunFailure failure{"ESystemRandomError", {}, 0, address};
-  CopyText("System random source unavailable", failure.text);
-  throw failure;
+  throw NamedFailure("ESystemRandomError", "System random source unavailable", address);
 }
 
 RunFailure OutOfMemoryFailure(const void* address) {
-  RunFailure failure{"EOutOfMemory", {}, 0, address};
-  CopyText("Out of memory", failure.text);
-  return failure;
+  return NamedFailure("EOutOfMemory", "Out of memory", address);
 }
 
 std::size_t FormatReport(const RunFailure& failure, char* report) {
