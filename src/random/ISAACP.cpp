@@ -1,5 +1,7 @@
 #include "random/ISAACP.h"
 
+#include <cstring>
+
 #include "random/CryptAPI2.h"
 
 namespace pivra {
@@ -8,15 +10,35 @@ namespace {
 constexpr uint32_t RotateLeft(uint32_t x, unsigned k) { return (x << k) | (x >> (32U - k)); }
 constexpr uint32_t RotateRight(uint32_t x, unsigned k) { return (x >> k) | (x << (32U - k)); }
 
-// One iteration of the pass. `mixed` is the accumulator after this slot's mix.
-// Every read of mm sees the pool as rewritten so far in this pass.
-inline void IsaacStep(IsaacState& s, unsigned i, uint32_t mixed, uint32_t& aa, uint32_t& bb) {
+// The pool word whose index is bits `shift` .. `shift` + 7 of `word`. As in the
+// reference code, the index is taken as a byte offset (masked with 0x3FC), which
+// saves the scaling step; the byte view of the pool is well defined.
+inline uint32_t PoolWord(const IsaacState& s, uint32_t word, unsigned shift) {
+  uint32_t found = 0;
+  const std::size_t offset = (word >> (shift - 2U)) & 0x3FCU;
+  std::memcpy(&found, reinterpret_cast<const unsigned char*>(s.mm) + offset, sizeof found);
+  return found;
+}
+
+// One iteration of the pass, for slot i; `mixed` is the accumulator after this
+// slot's mix and `opposite` the slot 128 away. Every read of mm sees the pool as
+// rewritten so far in this pass.
+inline void IsaacStep(IsaacState& s, unsigned i, unsigned opposite, uint32_t mixed, uint32_t& aa,
+                      uint32_t& bb) {
   const uint32_t x = s.mm[i];
-  aa = s.mm[(i + 128U) & 255U] + mixed;
-  const uint32_t y = (s.mm[(x >> 2U) & 255U] + aa) ^ bb;
+  aa = s.mm[opposite] + mixed;
+  const uint32_t y = (PoolWord(s, x, 2) + aa) ^ bb;
   s.mm[i] = y;
-  bb = s.mm[(y >> 10U) & 255U] ^ (x + aa);
+  bb = PoolWord(s, y, 10) ^ (x + aa);
   s.randrsl[i] = bb;
+}
+
+// Four slots, one of each mix, starting at i.
+inline void IsaacQuad(IsaacState& s, unsigned i, unsigned opposite, uint32_t& aa, uint32_t& bb) {
+  IsaacStep(s, i, opposite, aa ^ RotateLeft(aa, 13), aa, bb);
+  IsaacStep(s, i + 1, opposite + 1, aa ^ RotateRight(aa, 6), aa, bb);
+  IsaacStep(s, i + 2, opposite + 2, aa ^ RotateLeft(aa, 2), aa, bb);
+  IsaacStep(s, i + 3, opposite + 3, aa ^ RotateRight(aa, 16), aa, bb);
 }
 
 // On a big-endian host the seed bytes still read as little-endian fields.
@@ -40,12 +62,9 @@ void IsaacRefill(IsaacState& state) {
   state.cc += 1;
   uint32_t aa = state.aa;
   uint32_t bb = state.bb + state.cc;
-  for (unsigned i = 0; i < IsaacSize; i += 4) {
-    IsaacStep(state, i, aa ^ RotateLeft(aa, 13), aa, bb);
-    IsaacStep(state, i + 1, aa ^ RotateRight(aa, 6), aa, bb);
-    IsaacStep(state, i + 2, aa ^ RotateLeft(aa, 2), aa, bb);
-    IsaacStep(state, i + 3, aa ^ RotateRight(aa, 16), aa, bb);
-  }
+  // Two halves, so the slot 128 away needs no wrap-around.
+  for (unsigned i = 0; i < IsaacSize / 2; i += 4) IsaacQuad(state, i, i + 128, aa, bb);
+  for (unsigned i = IsaacSize / 2; i < IsaacSize; i += 4) IsaacQuad(state, i, i - 128, aa, bb);
   state.aa = aa;
   state.bb = bb;
   state.index = 0;
