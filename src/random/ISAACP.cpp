@@ -70,17 +70,6 @@ void IsaacRefill(IsaacState& state) {
   state.index = 0;
 }
 
-void IsaacAdvance(IsaacState& state) {
-  if (state.index >= IsaacSize) IsaacRefill(state);
-  state.last = state.randrsl[state.index];
-  state.index = static_cast<uint16_t>(state.index + 1);
-}
-
-uint32_t IsaacNext(IsaacState& state) {
-  IsaacAdvance(state);
-  return state.last;
-}
-
 void IsaacSkip(IsaacState& state, int32_t count) {
   if (count <= 0) return;
   auto remaining = static_cast<uint32_t>(count);
@@ -94,12 +83,6 @@ void IsaacSkip(IsaacState& state, int32_t count) {
   }
   state.index = static_cast<uint16_t>(state.index + remaining);
   state.last = state.randrsl[state.index - 1U];
-}
-
-uint16_t IsaacBelow(IsaacState& state, uint16_t n) {
-  const uint32_t r = IsaacNext(state);
-  const uint32_t limit = n;
-  return static_cast<uint16_t>((limit * (r >> 16U) + ((limit * (r & 0xFFFFU)) >> 16U)) >> 16U);
 }
 
 bool IsaacSeed(IsaacState& state) {

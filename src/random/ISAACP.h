@@ -33,15 +33,28 @@ static_assert(offsetof(IsaacState, index) == 2064);
 void IsaacRefill(IsaacState& state);
 
 // Moves to the next output (refilling when used up) and keeps it in `last`.
-void IsaacAdvance(IsaacState& state);
+// Inline, as it runs once per output.
+inline void IsaacAdvance(IsaacState& state) {
+  if (state.index >= IsaacSize) IsaacRefill(state);
+  state.last = state.randrsl[state.index];
+  state.index = static_cast<uint16_t>(state.index + 1);
+}
 
-uint32_t IsaacNext(IsaacState& state);
+inline uint32_t IsaacNext(IsaacState& state) {
+  IsaacAdvance(state);
+  return state.last;
+}
 
 // Throws `count` outputs away, leaving exactly the state `count` advances leave.
 void IsaacSkip(IsaacState& state, int32_t count);
 
 // floor(n * output / 2^32): one output scaled into 0 .. n - 1, no rejection.
-uint16_t IsaacBelow(IsaacState& state, uint16_t n);
+// The two 16-bit halves keep every step below 2^32.
+inline uint16_t IsaacBelow(IsaacState& state, uint16_t n) {
+  const uint32_t r = IsaacNext(state);
+  const uint32_t limit = n;
+  return static_cast<uint16_t>((limit * (r >> 16U) + ((limit * (r & 0xFFFFU)) >> 16U)) >> 16U);
+}
 
 // Overwrites the whole state from the system source, refills and warms up.
 // False when the system source failed; the state is then filled from the fallback.

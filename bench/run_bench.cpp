@@ -1,0 +1,53 @@
+// The whole run in process, beside the one system request it cannot do without.
+#include <benchmark/benchmark.h>
+#include <sys/random.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+#include "run/draw_run.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void SystemRequest(benchmark::State& bench) {
+  unsigned char bytes[pivra::SeedBlockSize];
+  for (auto _ : bench) {
+    if (getrandom(bytes, sizeof bytes, 0) != static_cast<ssize_t>(sizeof bytes)) {
+      bench.SkipWithError("getrandom failed");
+      break;
+    }
+    benchmark::DoNotOptimize(bytes);
+  }
+}
+
+void WholeRun(benchmark::State& bench) {
+  char pattern[] = "/tmp/pivra-bench-XXXXXX";
+  const char* dir = mkdtemp(pattern);
+  const fs::path previous = fs::current_path();
+  if (dir == nullptr || chdir(dir) != 0) {
+    bench.SkipWithError("no temporary directory");
+    return;
+  }
+  for (auto _ : bench) {
+    if (pivra::RunDraw() != 0) {
+      bench.SkipWithError("the run failed");
+      break;
+    }
+    bench.PauseTiming();
+    std::remove(pivra::g_draw_file.name);
+    bench.ResumeTiming();
+  }
+  fs::current_path(previous);
+  fs::remove_all(dir);
+}
+
+}  // namespace
+
+BENCHMARK(SystemRequest)->Unit(benchmark::kMicrosecond);
+BENCHMARK(WholeRun)->Unit(benchmark::kMicrosecond);
+
+BENCHMARK_MAIN();

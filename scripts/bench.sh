@@ -1,0 +1,96 @@
+#!/usr/bin/env bash
+# Builds Release with the benchmarks, runs them, then times whole processes in a
+# tmpfs directory against the floor (one getrandom call) and two peer scripts.
+# Prints one table of ratios to the floor, with instruction counts and peak RSS.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+build="$root/build/bench"
+python=/usr/bin/python3  # the interpreter itself, not a version-manager shim
+
+"$root/scripts/ensure-packages.sh" cmake make g++ gcc libbenchmark-dev hyperfine valgrind \
+  python3 coreutils
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+  -DPIVRA_BENCHMARKS=ON >/dev/null
+cmake --build "$build" -j"$(nproc)" >/dev/null
+
+results=$(mktemp -d)
+work=$(mktemp -d /dev/shm/pivra-bench-XXXXXX)
+trap 'rm -rf "$results" "$work"' EXIT
+
+echo "== generator (ns per output; read items_per_second) =="
+"$build/bench/generator" --benchmark_repetitions=7 --benchmark_report_aggregates_only=true \
+  --benchmark_out="$results/generator.json" --benchmark_out_format=json | grep median
+echo "== whole run in process =="
+(cd "$work" && "$build/bench/run" --benchmark_repetitions=5 \
+  --benchmark_report_aggregates_only=true --benchmark_out="$results/run.json" \
+  --benchmark_out_format=json | grep median)
+
+echo "== whole processes (hyperfine, in $work) =="
+cd "$work"
+hyperfine -N --warmup 20 --min-runs 200 --export-json "$results/fast.json" \
+  -n pivra "$build/pivra" -n floor "$build/bench/floor" >/dev/null
+hyperfine -N --warmup 2 --min-runs 20 --export-json "$results/peers.json" \
+  -n pivra "$build/pivra" -n floor "$build/bench/floor" \
+  -n "shell script" "bash $root/bench/peers/draw.sh" \
+  -n "python3 script" "$python $root/bench/peers/draw.py" >/dev/null
+
+for program in pivra floor; do
+  binary="$build/pivra"
+  [ "$program" = floor ] && binary="$build/bench/floor"
+  valgrind --tool=callgrind --callgrind-out-file="$results/$program.callgrind" "$binary" \
+    2>"$results/$program.valgrind"
+done
+
+"$python" - "$results" "$build" <<'PY'
+import json, os, re, statistics, subprocess, sys
+results, build = sys.argv[1], sys.argv[2]
+
+def medians(name):
+    data = json.load(open(os.path.join(results, name)))["results"]
+    return {r["command"]: statistics.median(r["times"]) for r in data}
+
+def instructions(program):
+    text = open(os.path.join(results, program + ".valgrind")).read()
+    return int(re.search(r"Collected : (\d+)", text).group(1))
+
+def peak_rss_kib(binary, runs=50):
+    helper = os.path.join(build, "bench", "peak_rss")
+    return statistics.median(
+        int(subprocess.run([helper, binary], capture_output=True, text=True).stdout)
+        for _ in range(runs))
+
+def benchmark_rate(name, which):
+    data = json.load(open(os.path.join(results, name)))["benchmarks"]
+    for b in data:
+        if b["run_name"] == which and b.get("aggregate_name") == "median":
+            return b.get("items_per_second") or 1e9 / b["real_time"]
+    raise KeyError(which)
+
+fast, peers = medians("fast.json"), medians("peers.json")
+floor_time = fast["floor"]
+rss = {"pivra": peak_rss_kib(os.path.join(build, "pivra")),
+       "floor": peak_rss_kib(os.path.join(build, "bench", "floor"))}
+count = {"pivra": instructions("pivra"), "floor": instructions("floor")}
+
+print()
+print("| command | median | x floor | instructions | peak RSS | x floor |")
+print("|---|---|---|---|---|---|")
+for name in ["floor", "pivra"]:
+    print(f"| {name} | {fast[name]*1e3:.2f} ms | {fast[name]/floor_time:.2f} | "
+          f"{count[name]/1e6:.2f} M | {rss[name]:.0f} KiB | {rss[name]/rss['floor']:.2f} |")
+peer_floor = peers["floor"]
+for name in ["shell script", "python3 script"]:
+    print(f"| {name} | {peers[name]*1e3:.1f} ms | {peers[name]/peer_floor:.0f} | | | |")
+print()
+# Each speed-up divides two ratios to the floor of their own hyperfine run.
+pivra_ratio = fast["pivra"] / floor_time
+for name, target in [("shell script", 50), ("python3 script", 10)]:
+    print(f"pivra is {peers[name] / peer_floor / pivra_ratio:.0f}x faster than the {name} "
+          f"(target {target}x)")
+g = lambda which: benchmark_rate("generator.json", which)
+print(f"IsaacNext / reference per output: {g('ReferenceNext')/g('IsaacNext'):.3f} (target 1.05); "
+      f"refill: {g('ReferenceRefill')/g('IsaacRefill'):.3f} (target 1.00)")
+print(f"targets: instructions {count['pivra']/1e6:.2f} M (<= 19.0 M), "
+      f"time {fast['pivra']/floor_time:.2f}x floor (<= 4.5), "
+      f"RSS {rss['pivra']/rss['floor']:.2f}x floor (<= 1.4)")
+PY
