@@ -21,10 +21,10 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT -static)
 # Cross-built tests run under Wine, always in one prefix with an absolute path:
 # a relative WINEPREFIX is refused, and ~/.wine would be created behind our back.
 find_program(PIVRA_WINE wine)
-if(PIVRA_WINE AND NOT DEFINED CMAKE_CROSSCOMPILING_EMULATOR)
-  if(NOT PIVRA_WINEPREFIX)
-    set(PIVRA_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix)
+if(PIVRA_WINE)
+  set(PIVRA_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Wine prefix the tests run in")
+  if(NOT DEFINED CMAKE_CROSSCOMPILING_EMULATOR)
+    set(CMAKE_CROSSCOMPILING_EMULATOR env WINEPREFIX=${PIVRA_WINEPREFIX} WINEDEBUG=-all
+                                      ${PIVRA_WINE})
   endif()
-  set(CMAKE_CROSSCOMPILING_EMULATOR env WINEPREFIX=${PIVRA_WINEPREFIX} WINEDEBUG=-all
-                                    ${PIVRA_WINE})
 endif()
