@@ -25,6 +25,7 @@ skip() {
 dir=$(mktemp -d "${TMPDIR:-/tmp}/pivra-exe-test.XXXXXX") || exit 1
 streams=$(mktemp -d "${TMPDIR:-/tmp}/pivra-exe-streams.XXXXXX") || exit 1
 mounted=0
+# shellcheck disable=SC2317  # run by the EXIT trap
 cleanup() {
   if [ "$mounted" = 1 ]; then umount "$dir"; fi
   rm -rf "$dir" "$streams"
