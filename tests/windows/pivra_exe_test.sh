@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # pivra.exe as a real process under Wine, one case per call, in a fresh directory:
 #   pivra_exe_test.sh CASE PIVRA_EXE OBJDUMP
-# CASE is normal_run, arguments_ignored, full_disk or read_only_directory.
+# CASE is normal_run, arguments_ignored, full_disk, read_only_directory or
+# no_system_source.
 # Exits 0 when the case passed, 1 when it failed, 77 when this machine cannot set
 # it up (the reason is printed). Needs WINE and the Wine session's WINEPREFIX.
 set -uo pipefail
@@ -25,9 +26,12 @@ skip() {
 dir=$(mktemp -d "${TMPDIR:-/tmp}/pivra-exe-test.XXXXXX") || exit 1
 streams=$(mktemp -d "${TMPDIR:-/tmp}/pivra-exe-streams.XXXXXX") || exit 1
 mounted=0
+provider_key='HKCU\Software\Microsoft\Cryptography\Provider Type 001'
+provider_changed=0
 # shellcheck disable=SC2317  # run by the EXIT trap
 cleanup() {
   if [ "$mounted" = 1 ]; then umount "$dir"; fi
+  if [ "$provider_changed" = 1 ]; then "$WINE" reg delete "$provider_key" /f >/dev/null 2>&1; fi
   rm -rf "$dir" "$streams"
 }
 trap cleanup EXIT
@@ -132,13 +136,13 @@ expect_normal_run() {
 # The failure report, byte for byte, and where it says the failing check is: inside
 # pivra.exe's code, counted from wherever the image was loaded.
 expect_report() {
-  local text=$1 offset=""
+  local name=$1 text=$2 offset=""
   [ "$status" = 1 ] || fail "exit status $status, not 1"
   expect_silent_stream out
-  local first_line pattern=$'^Exception EInOutError in module pivra\\.exe at ([0-9A-F]{8})\\.\r$'
+  local first_line pattern="^Exception $name in module pivra\\.exe at ([0-9A-F]{8})\\."$'\r$'
   first_line=$(head -n 1 "$streams/err")
   if [[ $first_line =~ $pattern ]]; then offset=${BASH_REMATCH[1]}; fi
-  printf 'Exception EInOutError in module pivra.exe at %s.\r\n%s\r\n\r\n' "${offset:-XXXXXXXX}" \
+  printf 'Exception %s in module pivra.exe at %s.\r\n%s\r\n\r\n' "$name" "${offset:-XXXXXXXX}" \
     "$text" >"$streams/expected"
   if ! cmp -s "$streams/expected" "$streams/err"; then
     fail "the report on stderr differs; wanted:"
@@ -177,7 +181,7 @@ case $case_name in
     dd if=/dev/zero of="$dir/fill" bs=4096 2>/dev/null
     [ "$(stat -f -c %a "$dir")" = 0 ] || skip "could not fill the tmpfs"
     run_pivra
-    expect_report "I/O error 112."
+    expect_report EInOutError "I/O error 112."
     mapfile -t files < <(draw_files)
     if [ "${#files[@]}" != 1 ] || [ -s "$dir/${files[0]}" ]; then
       fail "the empty draw file is not left alone in place: ${files[*]}"
@@ -186,8 +190,18 @@ case $case_name in
   read_only_directory)
     mount_tmpfs ro,size=64k
     run_pivra
-    expect_report "File access denied."
+    expect_report EInOutError "File access denied."
     [ -z "$(draw_files)" ] || fail "files appeared in a read-only directory: $(draw_files)"
+    ;;
+  no_system_source)
+    # A user default provider that does not exist: CryptAcquireContextA fails as on
+    # a system without a working provider, and the run must not draw from the fallback.
+    provider_changed=1
+    "$WINE" reg add "$provider_key" /v Name /d "pivra test: no such provider" /f >/dev/null ||
+      fail "cannot set the user's default provider"
+    run_pivra
+    expect_report ESystemRandomError "System random source unavailable."
+    [ -z "$(draw_files)" ] || fail "a file was written without a system source: $(draw_files)"
     ;;
   *)
     echo "unknown case $case_name"
