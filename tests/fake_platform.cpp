@@ -24,7 +24,17 @@ int Generate(CryptProvider provider, uint32_t length, uint8_t* buffer) {
   EXPECT_EQ(provider, 42U);
   g_provider.requests.push_back(length);
   if (!g_provider.generate_ok) return 0;
-  if (g_provider.bytes.empty()) return g_native.crypt_gen_random(provider, length, buffer);
+  if (g_provider.bytes.empty()) {
+    // The system's own source wants a handle of its own: 42 means nothing to Windows.
+    CryptProvider native = 0;
+    if (g_native.crypt_acquire_context(&native, nullptr, nullptr, ProvRsaFull,
+                                       CryptVerifyContext) == 0) {
+      return 0;
+    }
+    const int ok = g_native.crypt_gen_random(native, length, buffer);
+    g_native.crypt_release_context(native, 0);
+    return ok;
+  }
   for (uint32_t i = 0; i < length; ++i) buffer[i] = g_provider.bytes[i % g_provider.bytes.size()];
   return 1;
 }
