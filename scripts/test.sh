@@ -1,10 +1,14 @@
 #!/usr/bin/env bash
-# Builds everything and runs all the tests, installing whatever is missing first.
+# Builds everything and runs all the tests, installing whatever is missing first:
+# the Linux build with its unit, process and randomness-battery tests, then the
+# 32-bit Windows build under Wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-scripts/ensure-packages.sh cmake make g++ libgtest-dev
+scripts/ensure-packages.sh cmake make g++ libgtest-dev dieharder
 cmake --preset ci
 cmake --build --preset ci -j"$(nproc)"
 ctest --preset ci
+
+scripts/windows-tests.sh
