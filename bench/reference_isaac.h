@@ -61,32 +61,18 @@ inline void Step(uint32_t mix, uint32_t& a, uint32_t& b, uint32_t* mm, uint32_t*
   ctx.randa = a;
 }
 
+// clang-format off
 inline void Mix(uint32_t (&v)[8]) {
-  v[0] ^= v[1] << 11U;
-  v[3] += v[0];
-  v[1] += v[2];
-  v[1] ^= v[2] >> 2U;
-  v[4] += v[1];
-  v[2] += v[3];
-  v[2] ^= v[3] << 8U;
-  v[5] += v[2];
-  v[3] += v[4];
-  v[3] ^= v[4] >> 16U;
-  v[6] += v[3];
-  v[4] += v[5];
-  v[4] ^= v[5] << 10U;
-  v[7] += v[4];
-  v[5] += v[6];
-  v[5] ^= v[6] >> 4U;
-  v[0] += v[5];
-  v[6] += v[7];
-  v[6] ^= v[7] << 8U;
-  v[1] += v[6];
-  v[7] += v[0];
-  v[7] ^= v[0] >> 9U;
-  v[2] += v[7];
-  v[0] += v[1];
+  v[0] ^= v[1] << 11U; v[3] += v[0]; v[1] += v[2];
+  v[1] ^= v[2] >> 2U;  v[4] += v[1]; v[2] += v[3];
+  v[2] ^= v[3] << 8U;  v[5] += v[2]; v[3] += v[4];
+  v[3] ^= v[4] >> 16U; v[6] += v[3]; v[4] += v[5];
+  v[4] ^= v[5] << 10U; v[7] += v[4]; v[5] += v[6];
+  v[5] ^= v[6] >> 4U;  v[0] += v[5]; v[6] += v[7];
+  v[6] ^= v[7] << 8U;  v[1] += v[6]; v[7] += v[0];
+  v[7] ^= v[0] >> 9U;  v[2] += v[7]; v[0] += v[1];
 }
+// clang-format on
 
 // The published initialisation, with randrsl holding the seed.
 inline void RandInit(IsaacContext& ctx) {

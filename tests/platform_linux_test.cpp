@@ -7,6 +7,7 @@
 #include <fstream>
 
 #include "platform/platform.h"
+#include "temp_dir.h"
 
 namespace pivra {
 namespace {
@@ -15,11 +16,7 @@ namespace fs = std::filesystem;
 
 class LinuxPlatformTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/pivra-layer-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
+  void SetUp() override { dir_ = MakeTempDir("pivra-layer"); }
   void TearDown() override { fs::remove_all(dir_); }
   fs::path dir_;
 };

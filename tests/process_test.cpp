@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "layout_check.h"
+#include "temp_dir.h"
 
 namespace {
 
@@ -90,11 +91,7 @@ void ExpectReport(const Outcome& outcome, const std::string& name, const std::st
 
 class ProcessTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/pivra-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    dir_ = pattern;
-  }
+  void SetUp() override { dir_ = MakeTempDir("pivra-test"); }
   void TearDown() override {
     if (mounted_) umount2(dir_.c_str(), MNT_DETACH);
     fs::remove_all(dir_);
