@@ -1,4 +1,5 @@
-# Build flags for every target that follows: the hardened Release build.
+# Build flags for every target that follows: the hardened Release build, and
+# sanitizer builds for testing.
 
 # Release: fortified libc calls, stack canaries, a position-independent
 # executable and a relocation table made read-only once loading is done.
@@ -16,4 +17,13 @@ if(PIVRA_HARDEN AND NOT WIN32)
   add_compile_options("$<$<CONFIG:Release>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2>"
                       "$<$<CONFIG:Release>:-fstack-protector-strong>")
   add_link_options("$<$<CONFIG:Release>:LINKER:-z,relro,-z,now>")
+endif()
+
+# Everything, tests included, built with these sanitizers (e.g. "address,undefined");
+# the first finding ends the process that made it.
+set(PIVRA_SANITIZE "" CACHE STRING "Sanitizers to build everything with, e.g. address,undefined")
+if(PIVRA_SANITIZE)
+  add_compile_options(-fsanitize=${PIVRA_SANITIZE} -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=${PIVRA_SANITIZE})
 endif()

@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
 # Builds everything and runs all the tests, installing whatever is missing first:
-# the Linux build with its unit, process and randomness-battery tests, then the
-# 32-bit Windows build under Wine.
+# the unit and process tests under the sanitizers, the Linux build with its unit,
+# process and randomness-battery tests, then the 32-bit Windows build under Wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 scripts/ensure-packages.sh cmake make g++ libgtest-dev dieharder
+
+# The unit and process tests under AddressSanitizer and UndefinedBehaviorSanitizer.
+cmake --preset sanitize
+cmake --build --preset sanitize -j"$(nproc)"
+ctest --preset sanitize
+
 cmake --preset ci
 cmake --build --preset ci -j"$(nproc)"
 ctest --preset ci

@@ -57,6 +57,15 @@ Outcome RunPivra(const fs::path& dir, const Options& options = {}) {
     if (!options.preload_mode.empty()) {
       setenv("LD_PRELOAD", PIVRA_SHIM, 1);
       setenv("PIVRA_SHIM_GETRANDOM", options.preload_mode.c_str(), 1);
+#if defined(__SANITIZE_ADDRESS__)
+      // The shim now loads ahead of the sanitizer's runtime. It only wraps
+      // getrandom, which the runtime does not need first, so let that pass.
+      const char* asan_options = getenv("ASAN_OPTIONS");
+      const std::string options_text =
+          (asan_options == nullptr ? std::string() : std::string(asan_options) + ":") +
+          "verify_asan_link_order=0";
+      setenv("ASAN_OPTIONS", options_text.c_str(), 1);
+#endif
     }
     std::vector<char*> argv{const_cast<char*>(PIVRA_BINARY)};
     for (const std::string& arg : options.args) argv.push_back(const_cast<char*>(arg.c_str()));
