@@ -6,6 +6,11 @@ endif()
 
 set(tool_tests ${PROJECT_SOURCE_DIR}/tests)
 
+# Not in sanitizer builds: valgrind cannot run code built for AddressSanitizer.
+if(NOT PIVRA_SANITIZE)
+  add_test(NAME memcheck COMMAND bash ${tool_tests}/memcheck_test.sh $<TARGET_FILE:pivra>)
+endif()
+
 if(PIVRA_HARDEN AND CMAKE_BUILD_TYPE STREQUAL "Release")
   add_test(NAME hardening COMMAND bash ${tool_tests}/hardening_test.sh $<TARGET_FILE:pivra>)
 endif()

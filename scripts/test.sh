@@ -7,6 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 scripts/ensure-packages.sh cmake make g++ libgtest-dev dieharder
+scripts/ensure-packages.sh valgrind
 
 # The unit and process tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 cmake --preset sanitize
