@@ -6,9 +6,15 @@ endif()
 
 set(tool_tests ${PROJECT_SOURCE_DIR}/tests)
 
-# Not in sanitizer builds: valgrind cannot run code built for AddressSanitizer.
+# Not in sanitizer builds: valgrind cannot run code built for AddressSanitizer,
+# and the analysers need to look at the sources once only.
 if(NOT PIVRA_SANITIZE)
   add_test(NAME memcheck COMMAND bash ${tool_tests}/memcheck_test.sh $<TARGET_FILE:pivra>)
+
+  set(lint ${PROJECT_SOURCE_DIR}/scripts/lint.sh)
+  add_test(NAME clang_format COMMAND bash ${lint} format)
+  add_test(NAME cppcheck COMMAND bash ${lint} cppcheck)
+  add_test(NAME clang_tidy COMMAND bash ${lint} clang-tidy ${PROJECT_BINARY_DIR})
 endif()
 
 if(PIVRA_HARDEN AND CMAKE_BUILD_TYPE STREQUAL "Release")

@@ -7,7 +7,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 scripts/ensure-packages.sh cmake make g++ libgtest-dev dieharder
-scripts/ensure-packages.sh valgrind
+scripts/ensure-packages.sh valgrind cppcheck clang-tidy clang-format
 
 # The unit and process tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 cmake --preset sanitize

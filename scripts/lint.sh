@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# The analysers the project holds its code to, each failing on any finding:
+#   scripts/lint.sh format              clang-format --dry-run over all C and C++ files
+#   scripts/lint.sh cppcheck            cppcheck over src/
+#   scripts/lint.sh clang-tidy BUILD    clang-tidy (.clang-tidy) over the src/ files
+#                                       in BUILD's compile database
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+case ${1:-} in
+  format)
+    mapfile -d '' files < <(find . \( -path './build*' -o -path './.*' \) -prune -o -type f \
+      \( -name '*.cpp' -o -name '*.h' -o -name '*.c' \) -print0 | sort -z)
+    [ ${#files[@]} -gt 0 ] || { echo "no C or C++ files found" >&2; exit 1; }
+    clang-format --dry-run --Werror "${files[@]}"
+    echo "${#files[@]} files formatted as .clang-format says"
+    ;;
+  cppcheck)
+    cppcheck --enable=warning,style,performance,portability --std=c++20 --inline-suppr \
+      --quiet --error-exitcode=1 -I src src
+    ;;
+  clang-tidy)
+    database=${2:?usage: lint.sh clang-tidy BUILD_DIR}/compile_commands.json
+    # Only what this build compiles: another platform's layer needs its own database.
+    mapfile -t files < <(sed -n 's|^ *"file": "\(.*\)",\{0,1\}$|\1|p' "$database" |
+      grep "^$root/src/" | sort -u)
+    [ ${#files[@]} -gt 0 ] || { echo "no src/ files in $database" >&2; exit 1; }
+    clang-tidy -p "$(dirname "$database")" --quiet "${files[@]}"
+    ;;
+  *)
+    sed -n '2,7s/^# \{0,1\}//p' "$0" >&2
+    exit 2
+    ;;
+esac
