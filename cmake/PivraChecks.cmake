@@ -7,8 +7,13 @@ endif()
 set(tool_tests ${PROJECT_SOURCE_DIR}/tests)
 
 # Not in sanitizer builds: valgrind cannot run code built for AddressSanitizer,
-# and the analysers need to look at the sources once only.
+# the analysers need to look at the sources once only, and an instrumented
+# program is not one to install.
 if(NOT PIVRA_SANITIZE)
+  add_test(NAME install COMMAND bash ${tool_tests}/install_test.sh ${PROJECT_BINARY_DIR}
+                                     ${PROJECT_VERSION})
+  add_test(NAME package COMMAND bash ${tool_tests}/package_test.sh ${PROJECT_BINARY_DIR}
+                                     ${PROJECT_VERSION})
   add_test(NAME memcheck COMMAND bash ${tool_tests}/memcheck_test.sh $<TARGET_FILE:pivra>)
 
   set(lint ${PROJECT_SOURCE_DIR}/scripts/lint.sh)

@@ -7,13 +7,15 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 scripts/ensure-packages.sh cmake make g++ libgtest-dev dieharder
-scripts/ensure-packages.sh valgrind cppcheck clang-tidy clang-format
+# The analysers, memcheck, and what the install and package checks run.
+scripts/ensure-packages.sh valgrind cppcheck clang-tidy clang-format man-db dpkg-dev
 
 # The unit and process tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 cmake --preset sanitize
 cmake --build --preset sanitize -j"$(nproc)"
 ctest --preset sanitize
 
+# The hardened Release build: every test, memcheck, the analysers, install and package.
 cmake --preset ci
 cmake --build --preset ci -j"$(nproc)"
 ctest --preset ci

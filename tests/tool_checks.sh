@@ -1,0 +1,49 @@
+# Checks shared by the install and package tests; sourced, not run.
+
+fail() {
+  echo "FAIL: $*" >&2
+  exit 1
+}
+
+# The manual page renders with no groff warning of any kind, with every section in place and
+# the build's version in its footer.
+check_manual_page() {
+  local page=$1 version=$2 rendered warnings
+  [ -f "$page" ] || fail "no manual page at $page"
+  warnings=$(mktemp)
+  rendered=$(MANWIDTH=80 man --warnings=w -l "$page" 2>"$warnings")
+  if [ -s "$warnings" ]; then
+    cat "$warnings" >&2
+    rm -f "$warnings"
+    fail "man -l warns about $page"
+  fi
+  rm -f "$warnings"
+  local section
+  for section in NAME SYNOPSIS DESCRIPTION FILES "EXIT STATUS" ENVIRONMENT SECURITY; do
+    grep -qx "$section" <<<"$rendered" || fail "the manual page has no $section section"
+  done
+  grep -q "^pivra $version  .*PIVRA(1)\$" <<<"$rendered" ||
+    fail "the manual page's footer does not name pivra $version"
+  grep -q -- "--help and no --version" <<<"$rendered" ||
+    fail "the manual page does not say that there is no --help or --version"
+  if grep -n '.\{81,\}' <<<"$rendered" >&2; then fail "lines wider than 80 columns"; fi
+}
+
+# `pivra` found on PATH is EXPECTED; one run in an empty directory, given an
+# argument that it ignores, prints nothing, exits 0 and writes one file of 2775 bytes.
+check_one_run() {
+  local expected=$1 found dir status=0 output files size
+  found=$(command -v pivra) || fail "pivra is not on PATH"
+  [ "$found" = "$expected" ] || fail "pivra on PATH is $found, not $expected"
+  dir=$(mktemp -d)
+  (cd "$dir" && exec pivra --version >"$dir.out" 2>&1) || status=$?
+  output=$(cat "$dir.out")
+  files=$(cd "$dir" && ls)
+  size=$(cd "$dir" && stat -c %s -- * 2>/dev/null || true)
+  rm -rf "$dir" "$dir.out"
+  [ "$status" -eq 0 ] || fail "pivra exited $status: $output"
+  [ -z "$output" ] || fail "pivra printed: $output"
+  grep -qxE 'pivra-[0-9]{4}(-[0-9]{2}){5}[0-9]{1,10}\.TXT' <<<"$files" ||
+    fail "pivra wrote not one draw file but: $files"
+  [ "$size" = 2775 ] || fail "the draw file holds $size bytes, not 2775"
+}
