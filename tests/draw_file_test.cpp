@@ -42,21 +42,24 @@ TEST(FileName, FollowsThePatternWithACounterTail) {
 
 using WriterTest = fake::PlatformTest;
 
-// Builds a table from fixed bytes, creates the file through the fakes and writes it.
-// Returns the failure raised, if any.
-std::optional<RunFailure> CreateAndWrite() {
+// Builds a table from fixed bytes, creates the file through the fakes and writes
+// it. Returns the status a failure ended the process with, if one did.
+std::optional<int> CreateAndWrite() {
   std::memset(&g_generator, 0, sizeof g_generator);
   IsaacRefill(g_generator);
   BuildDrawTable();
   std::memcpy(g_draw_file.name, "x.TXT", 6);
-  try {
+  return fake::ExitStatusOf([] {
     CreateDrawFile();
     CheckIOResult();
     WriteDrawFile();
-  } catch (const RunFailure& failure) {
-    return failure;
-  }
-  return std::nullopt;
+  });
+}
+
+void ExpectInOutError(const std::optional<int>& status, int32_t code) {
+  EXPECT_EQ(status, 1);
+  EXPECT_EQ(fake::ReportedName(), "EInOutError");
+  EXPECT_EQ(fake::ReportedText(), fake::InOutText(code));
 }
 
 TEST_F(WriterTest, DiskFileGoesOutInFullBuffersAndTheRestAtClose) {
@@ -89,23 +92,20 @@ TEST_F(WriterTest, ShortWritesAreCompletedAndAZeroWriteIsAFailure) {
     *written = call == 1 ? 100 : 0;  // success that writes nothing
     return 0;
   };
-  const auto failure = CreateAndWrite();
-  ASSERT_TRUE(failure.has_value());
-  EXPECT_EQ(failure->code, g_platform.write_fault_code);
+  ExpectInOutError(CreateAndWrite(), g_platform.write_fault_code);
   EXPECT_EQ(fake::g_file.writes, (std::vector<uint32_t>{128, 28}));
   EXPECT_EQ(fake::g_file.contents.size(), 100U);
 }
 
 TEST_F(WriterTest, FailedBufferWriteStopsTheRunAtThatLine) {
   for (std::size_t failing = 1; failing <= 22; ++failing) {
+    SCOPED_TRACE(testing::Message() << "write " << failing);
     fake::g_file = fake::File{};
+    fake::g_standard_error.clear();
     fake::g_file.write_rule = [failing](std::size_t call, uint32_t, uint32_t*) {
       return call == failing ? 28 : 0;
     };
-    const auto failure = CreateAndWrite();
-    ASSERT_TRUE(failure.has_value()) << "write " << failing;
-    EXPECT_STREQ(failure->name, "EInOutError");
-    EXPECT_EQ(failure->code, 28);
+    ExpectInOutError(CreateAndWrite(), 28);
     EXPECT_EQ(fake::g_file.writes.size(), failing) << "nothing more reaches the file";
     EXPECT_EQ(fake::g_file.contents.size(), 128 * (failing - 1));
     EXPECT_EQ(fake::g_file.closes, 0) << "the partial file is left as it is";
@@ -114,17 +114,13 @@ TEST_F(WriterTest, FailedBufferWriteStopsTheRunAtThatLine) {
 
 TEST_F(WriterTest, FailedCloseIsRaisedWithItsOwnCode) {
   fake::g_file.close_code = 9;
-  const auto failure = CreateAndWrite();
-  ASSERT_TRUE(failure.has_value());
-  EXPECT_EQ(failure->code, 9);
+  ExpectInOutError(CreateAndWrite(), 9);
   EXPECT_EQ(fake::g_file.contents.size(), 2775U);
 }
 
 TEST_F(WriterTest, HandleOfNoKnownTypeIsClosedAndFailsWith105) {
   fake::g_file.type = FileType::Unknown;
-  const auto failure = CreateAndWrite();
-  ASSERT_TRUE(failure.has_value());
-  EXPECT_EQ(failure->code, 105);
+  ExpectInOutError(CreateAndWrite(), 105);
   EXPECT_EQ(fake::g_file.closes, 1);
   EXPECT_TRUE(fake::g_file.writes.empty());
 }

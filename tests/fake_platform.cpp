@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "run/failure.h"
+
 namespace pivra::fake {
 
 Provider g_provider;
@@ -77,9 +79,29 @@ int32_t Close(FileHandle) {
 
 void StandardError(const char* text, uint32_t length) { g_standard_error.append(text, length); }
 
-void Exit(int) { ADD_FAILURE() << "the run must not end the process itself"; }
+void Exit(int status) { throw ProcessExit{status}; }
 
 }  // namespace
+
+std::string ReportedName() {
+  const std::string prefix = "Exception ";
+  const std::string& report = g_standard_error;
+  if (report.compare(0, prefix.size(), prefix) != 0) return "";
+  return report.substr(prefix.size(), report.find(' ', prefix.size()) - prefix.size());
+}
+
+std::string ReportedText() {
+  const std::size_t start = g_standard_error.find("\r\n");
+  if (start == std::string::npos) return "";
+  const std::size_t end = g_standard_error.find("\r\n", start + 2);
+  return g_standard_error.substr(start + 2, end - start - 2);
+}
+
+std::string InOutText(int32_t code) {
+  char text[FailureTextCapacity];
+  InOutErrorText(code, text, sizeof text);
+  return std::string(text) + ".";
+}
 
 std::vector<uint8_t> PatternBytes(std::size_t length, uint32_t seed) {
   std::vector<uint8_t> bytes(length);

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -37,6 +38,28 @@ struct File {
   // Decides one write call (numbered from 1): returns a code, sets the length written.
   std::function<int32_t(std::size_t call, uint32_t length, uint32_t* written)> write_rule;
 };
+
+// Thrown by the fake exit_process, so a test sees the end of the process.
+struct ProcessExit {
+  int status;
+};
+
+// Runs `step`; returns the status it ended the process with, or nothing if it returned.
+template <typename Step>
+std::optional<int> ExitStatusOf(Step step) {
+  try {
+    step();
+  } catch (const ProcessExit& exit) {
+    return exit.status;
+  }
+  return std::nullopt;
+}
+
+// The report's failure name, and its text as the second line shows it.
+std::string ReportedName();
+std::string ReportedText();
+// The text an I/O code is reported with on this platform, full stop included.
+std::string InOutText(int32_t code);
 
 extern Provider g_provider;
 extern File g_file;

@@ -27,7 +27,7 @@ void ExpectReport(const std::string& name, const std::string& text) {
 
 TEST_F(RunTest, SameSeedBytesAlwaysGiveTheSameFile) {
   fake::g_provider.bytes = fake::PatternBytes(SeedBlockSize, 1);
-  ASSERT_EQ(RunDraw(), 0);
+  ASSERT_EQ(fake::ExitStatusOf(RunDraw), std::nullopt);
   EXPECT_TRUE(fake::g_standard_error.empty());
   ExpectDrawFileLayout(fake::g_file.contents);
   // Pinned once: any change to the generator, the seeding or the table shows here.
@@ -36,14 +36,14 @@ TEST_F(RunTest, SameSeedBytesAlwaysGiveTheSameFile) {
 
 TEST_F(RunTest, FailedSystemSourceIsReportedAndNoFileIsCreated) {
   fake::g_provider.generate_ok = false;
-  EXPECT_EQ(RunDraw(), 1);
+  EXPECT_EQ(fake::ExitStatusOf(RunDraw), 1);
   ExpectReport("ESystemRandomError", "System random source unavailable\\.");
   EXPECT_TRUE(fake::g_file.name.empty());
 }
 
 TEST_F(RunTest, FailedCreationIsReportedWithItsCode) {
   fake::g_file.create_code = 13;
-  EXPECT_EQ(RunDraw(), 1);
+  EXPECT_EQ(fake::ExitStatusOf(RunDraw), 1);
   ExpectReport("EInOutError", "I/O error 13\\.");
   EXPECT_TRUE(fake::g_file.writes.empty());
 }
@@ -52,8 +52,18 @@ TEST_F(RunTest, FailedWriteIsReportedOnce) {
   fake::g_file.write_rule = [](std::size_t call, uint32_t, uint32_t*) {
     return call == 3 ? 28 : 0;
   };
-  EXPECT_EQ(RunDraw(), 1);
+  EXPECT_EQ(fake::ExitStatusOf(RunDraw), 1);
   ExpectReport("EInOutError", "I/O error 28\\.");
+}
+
+TEST_F(RunTest, ExhaustedMemoryIsReportedFromTheAllocation) {
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "AddressSanitizer's operator new ends the process itself when it runs out";
+#endif
+  fake::g_provider.bytes = fake::PatternBytes(SeedBlockSize, 1);
+  ASSERT_EQ(fake::ExitStatusOf(RunDraw), std::nullopt);
+  EXPECT_EQ(fake::ExitStatusOf([] { ::operator delete(::operator new(SIZE_MAX / 2)); }), 1);
+  ExpectReport("EOutOfMemory", "Out of memory\\.");
 }
 
 TEST_F(RunTest, ErrorTextsFollowThePlatformsCodes) {

@@ -17,29 +17,21 @@ __attribute__((noinline)) void CheckSeeded(bool seeded) {
   if (!seeded) RaiseSystemRandomError(__builtin_return_address(0));
 }
 
-// Nothing in the run allocates; should the runtime run out all the same, say so.
-__attribute__((noinline)) void ReportOutOfMemory() {
-  ReportFailure(OutOfMemoryFailure(__builtin_return_address(0)));
-}
+// Nothing in the run allocates; should the runtime run out all the same, say so
+// from inside the allocation that failed.
+__attribute__((noinline)) void OutOfMemory() { RaiseOutOfMemory(__builtin_return_address(0)); }
 
 }  // namespace
 
-int RunDraw() {
-  try {
-    g_platform.start_process();
-    CheckSeeded(IsaacSeed(g_generator));
-    NameDrawFile();
-    CreateDrawFile();
-    CheckIOResult();
-    BuildDrawTable();
-    WriteDrawFile();
-    return 0;
-  } catch (const RunFailure& failure) {
-    ReportFailure(failure);
-  } catch (const std::bad_alloc&) {
-    ReportOutOfMemory();
-  }
-  return 1;
+void RunDraw() {
+  g_platform.start_process();
+  std::set_new_handler(OutOfMemory);
+  CheckSeeded(IsaacSeed(g_generator));
+  NameDrawFile();
+  CreateDrawFile();
+  CheckIOResult();
+  BuildDrawTable();
+  WriteDrawFile();
 }
 
 }  // namespace pivra

@@ -12,8 +12,9 @@ extern IsaacState g_generator;
 extern DrawTable g_draw_table;
 extern DrawFile g_draw_file;
 
-// Seeds, names and creates the file, builds the table and writes it.
-// Returns the exit status: 0 when the file was written, 1 after a reported failure.
-int RunDraw();
+// Seeds, names and creates the file, builds the table and writes it. Returns
+// once the file is written and closed; any failure is reported on standard error
+// and ends the process with status 1.
+void RunDraw();
 
 }  // namespace pivra

@@ -1,6 +1,7 @@
 #include "run/failure.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "platform/platform.h"
@@ -46,14 +47,16 @@ void InOutErrorText(int32_t code, char* text, std::size_t capacity) {
   }
 }
 
-void RaiseInOutError(int32_t code, const void* address) { throw InOutErrorFailure(code, address); }
-
-void RaiseSystemRandomError(const void* address) {
-  throw NamedFailure("ESystemRandomError", "System random source unavailable", address);
+void RaiseInOutError(int32_t code, const void* address) {
+  EndWithFailure(InOutErrorFailure(code, address));
 }
 
-RunFailure OutOfMemoryFailure(const void* address) {
-  return NamedFailure("EOutOfMemory", "Out of memory", address);
+void RaiseSystemRandomError(const void* address) {
+  EndWithFailure(NamedFailure("ESystemRandomError", "System random source unavailable", address));
+}
+
+void RaiseOutOfMemory(const void* address) {
+  EndWithFailure(NamedFailure("EOutOfMemory", "Out of memory", address));
 }
 
 std::size_t FormatReport(const RunFailure& failure, char* report) {
@@ -75,6 +78,12 @@ void ReportFailure(const RunFailure& failure) {
   g_platform.char_to_oem(report);
   g_platform.write_standard_error(report, static_cast<uint32_t>(length));
   g_platform.write_standard_error("\r\n", 2);
+}
+
+void EndWithFailure(const RunFailure& failure) {
+  ReportFailure(failure);
+  g_platform.exit_process(1);
+  std::abort();  // exit_process does not return
 }
 
 }  // namespace pivra

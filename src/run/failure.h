@@ -1,4 +1,6 @@
-// Named failures that end the run, and the one report they produce.
+// Named failures that end the run, and the one report they produce. A failure
+// is reported on standard error and ends the process with status 1 at once:
+// the run's state is static, so there is nothing to unwind.
 #pragma once
 
 #include <cstddef>
@@ -21,12 +23,15 @@ void InOutErrorText(int32_t code, char* text, std::size_t capacity);
 
 [[noreturn]] void RaiseInOutError(int32_t code, const void* address);
 [[noreturn]] void RaiseSystemRandomError(const void* address);
-RunFailure OutOfMemoryFailure(const void* address);
+[[noreturn]] void RaiseOutOfMemory(const void* address);
 
 // "Exception <name> in module <module> at <offset>.\r\n<text>[.]\r\n"; returns its length.
 std::size_t FormatReport(const RunFailure& failure, char* report);
 
 // Writes the report and one more line end to standard error.
 void ReportFailure(const RunFailure& failure);
+
+// Reports the failure and ends the process with status 1.
+[[noreturn]] void EndWithFailure(const RunFailure& failure);
 
 }  // namespace pivra

@@ -32,7 +32,7 @@ int main(int argc, char** argv) {
   pivra::g_platform.crypt_gen_random = ServeStream;
   pivra::g_platform.get_local_time = PinnedTime;
   pivra::g_platform.read_time_stamp_counter = PinnedCounter;
-  const int status = pivra::RunDraw();
-  pivra::g_platform.exit_process(status);
-  return status;
+  pivra::RunDraw();
+  pivra::g_platform.exit_process(0);
+  return 0;
 }
