@@ -75,7 +75,7 @@ void PutLine(DrawFile& file, const char* text, std::size_t length) {
 }
 
 void CloseFile(DrawFile& file) {
-  // A failed last write leaves the handle open: the design keeps the partial file as is.
+  // A failed last write leaves the handle open and the partial file as it is.
   if (file.fill == 0 || FlushBuffer(file)) {
     const int32_t code = g_platform.close_file(file.handle);
     file.open = false;
