@@ -27,12 +27,14 @@ struct Outcome {
   int status = -1;
   std::string out;
   std::string err;
+  std::vector<long> getrandom_results;  // as the preloaded shim saw them
 };
 
 struct Options {
   std::vector<std::string> args;
   std::string preload_mode;  // for the getrandom shim
   rlim_t file_limit = RLIM_INFINITY;
+  bool stderr_to_closed_pipe = false;
 };
 
 std::string ReadFile(const fs::path& path) {
@@ -46,10 +48,17 @@ std::string ReadFile(const fs::path& path) {
 Outcome RunPivra(const fs::path& dir, const Options& options = {}) {
   const fs::path out = fs::temp_directory_path() / ("pivra-out-" + std::to_string(getpid()));
   const fs::path err = fs::temp_directory_path() / ("pivra-err-" + std::to_string(getpid()));
+  const fs::path log = fs::temp_directory_path() / ("pivra-shim-" + std::to_string(getpid()));
+  fs::remove(log);
   const pid_t child = fork();
   if (child == 0) {
     const int out_fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    const int err_fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int err_fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int pipe_ends[2];
+    if (options.stderr_to_closed_pipe && pipe(pipe_ends) == 0) {
+      close(pipe_ends[0]);
+      err_fd = pipe_ends[1];
+    }
     if (out_fd < 0 || err_fd < 0 || dup2(out_fd, 1) < 0 || dup2(err_fd, 2) < 0) _exit(120);
     if (chdir(dir.c_str()) != 0) _exit(121);
     const rlimit limit{options.file_limit, options.file_limit};
@@ -57,6 +66,7 @@ Outcome RunPivra(const fs::path& dir, const Options& options = {}) {
     if (!options.preload_mode.empty()) {
       setenv("LD_PRELOAD", PIVRA_SHIM, 1);
       setenv("PIVRA_SHIM_GETRANDOM", options.preload_mode.c_str(), 1);
+      setenv("PIVRA_SHIM_LOG", log.c_str(), 1);
 #if defined(__SANITIZE_ADDRESS__)
       // The shim now loads ahead of the sanitizer's runtime. It only wraps
       // getrandom, which the runtime does not need first, so let that pass.
@@ -78,6 +88,9 @@ Outcome RunPivra(const fs::path& dir, const Options& options = {}) {
   Outcome outcome;
   outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
   outcome.out = ReadFile(out);
+  std::ifstream results(log);
+  for (long result = 0; results >> result;) outcome.getrandom_results.push_back(result);
+  fs::remove(log);
   outcome.err = ReadFile(err);
   fs::remove(out);
   fs::remove(err);
@@ -174,6 +187,18 @@ TEST_F(ProcessTest, InterruptedAndShortSystemReadsStillSeedWhole) {
   const Outcome outcome = RunPivra(dir_, {.preload_mode = "short"});
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   ASSERT_EQ(FilesIn(dir_).size(), 1U);
+  const std::vector<long>& results = outcome.getrandom_results;
+  ASSERT_FALSE(results.empty());
+  EXPECT_EQ(results.front(), -1) << "the interrupted call is retried";
+  long served = 0;
+  for (std::size_t call = 1; call < results.size(); ++call) served += results[call];
+  EXPECT_EQ(served, 2068) << "every byte of the state comes from the system source";
+}
+
+TEST_F(ProcessTest, ReportToAClosedPipeStillEndsWithStatusOne) {
+  const Outcome outcome = RunPivra(dir_, {.preload_mode = "fail", .stderr_to_closed_pipe = true});
+  EXPECT_EQ(outcome.status, 1) << "not killed by SIGPIPE";
+  EXPECT_TRUE(FilesIn(dir_).empty());
 }
 
 TEST_F(ProcessTest, FileSizeLimitIsReportedNotKilled) {

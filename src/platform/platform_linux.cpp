@@ -21,8 +21,15 @@ namespace pivra {
 namespace {
 
 void StartProcess() {
-  // Past a file-size limit, write(2) must fail with EFBIG and be reported, not kill us.
+  // Past a file-size limit, or with standard error on a closed pipe, a write must
+  // fail and the run end with its report and status 1, not by a signal.
   static_cast<void>(std::signal(SIGXFSZ, SIG_IGN));
+  static_cast<void>(std::signal(SIGPIPE, SIG_IGN));
+  // Started with a standard descriptor closed, the draw file would take its
+  // number and a report could land in it.
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (fcntl(fd, F_GETFD) < 0 && errno == EBADF) static_cast<void>(open("/dev/null", O_RDWR));
+  }
 }
 
 // No provider to open: getrandom needs no handle.

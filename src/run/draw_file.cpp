@@ -87,6 +87,7 @@ void CloseFile(DrawFile& file) {
 }  // namespace
 
 std::size_t FormatSet(const uint8_t* numbers, uint8_t n, char* text) {
+  if (n == 0) return 0;
   for (std::size_t i = 0; i < n; ++i) {
     std::memcpy(text + 3 * i, NumberText + 3 * (numbers[i] - std::size_t{1}), 3);
   }
