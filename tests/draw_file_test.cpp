@@ -112,10 +112,44 @@ TEST_F(WriterTest, FailedBufferWriteStopsTheRunAtThatLine) {
   }
 }
 
-TEST_F(WriterTest, FailedCloseIsRaisedWithItsOwnCode) {
+std::vector<std::string> LastOperations(std::size_t count) {
+  const std::vector<std::string>& all = fake::g_file.operations;
+  return {all.end() - static_cast<std::ptrdiff_t>(std::min(count, all.size())), all.end()};
+}
+
+TEST_F(WriterTest, DiskFileIsFlushedBeforeTheCloseAndItsDirectorySyncedAfter) {
+  EXPECT_FALSE(CreateAndWrite().has_value());
+  EXPECT_EQ(LastOperations(5),
+            (std::vector<std::string>{"write", "write", "flush", "close", "sync directory"}));
+  EXPECT_EQ(fake::g_file.operations.size(), 22U + 3U) << "one flush, one close, one sync";
+
+  // A device or a pipe has no storage to flush, and may fail if asked to.
+  for (const FileType type : {FileType::Char, FileType::Pipe}) {
+    fake::g_file = fake::File{};
+    fake::g_file.type = type;
+    EXPECT_FALSE(CreateAndWrite().has_value());
+    EXPECT_EQ(LastOperations(2), (std::vector<std::string>{"write", "close"}));
+  }
+}
+
+TEST_F(WriterTest, FailedFlushIsRaisedAndTheFileIsNotClosed) {
+  fake::g_file.flush_code = 5;
+  ExpectInOutError(CreateAndWrite(), 5);
+  EXPECT_EQ(fake::g_file.contents.size(), 2775U);
+  EXPECT_EQ(LastOperations(2), (std::vector<std::string>{"write", "flush"}));
+}
+
+TEST_F(WriterTest, FailedCloseOrDirectorySyncIsRaisedWithItsOwnCode) {
   fake::g_file.close_code = 9;
   ExpectInOutError(CreateAndWrite(), 9);
   EXPECT_EQ(fake::g_file.contents.size(), 2775U);
+  EXPECT_EQ(fake::g_file.operations.back(), "close") << "no directory sync after a failed close";
+
+  fake::g_file = fake::File{};
+  fake::g_standard_error.clear();
+  fake::g_file.sync_directory_code = 5;
+  ExpectInOutError(CreateAndWrite(), 5);
+  EXPECT_EQ(fake::g_file.closes, 1);
 }
 
 TEST_F(WriterTest, HandleOfNoKnownTypeIsClosedAndFailsWith105) {

@@ -65,6 +65,7 @@ FileType Type(FileHandle) { return g_file.type; }
 int32_t Write(FileHandle handle, const uint8_t* bytes, uint32_t length, uint32_t* written) {
   EXPECT_EQ(handle, 7);
   g_file.writes.push_back(length);
+  g_file.operations.emplace_back("write");
   *written = length;
   const int32_t code =
       g_file.write_rule ? g_file.write_rule(g_file.writes.size(), length, written) : 0;
@@ -72,9 +73,21 @@ int32_t Write(FileHandle handle, const uint8_t* bytes, uint32_t length, uint32_t
   return code;
 }
 
+int32_t Flush(FileHandle handle) {
+  EXPECT_EQ(handle, 7);
+  g_file.operations.emplace_back("flush");
+  return g_file.flush_code;
+}
+
 int32_t Close(FileHandle) {
   ++g_file.closes;
+  g_file.operations.emplace_back("close");
   return g_file.close_code;
+}
+
+int32_t SyncDirectory() {
+  g_file.operations.emplace_back("sync directory");
+  return g_file.sync_directory_code;
 }
 
 void StandardError(const char* text, uint32_t length) { g_standard_error.append(text, length); }
@@ -126,7 +139,9 @@ void PlatformTest::SetUp() {
   g_platform.create_file = Create;
   g_platform.get_file_type = Type;
   g_platform.write_file = Write;
+  g_platform.flush_file = Flush;
   g_platform.close_file = Close;
+  g_platform.sync_directory = SyncDirectory;
   g_platform.write_standard_error = StandardError;
   g_platform.exit_process = Exit;
 }

@@ -1,6 +1,7 @@
 // A fake platform for what no real setup produces: a provider that fails on cue
-// or serves chosen bytes, and an output file in memory whose writes and close
-// fail on cue. Each test starts from the native table and gets it back after.
+// or serves chosen bytes, and an output file in memory whose writes, flush, close
+// and directory sync fail on cue. Each test starts from the native table and
+// gets it back after.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -30,11 +31,14 @@ struct Provider {
 struct File {
   int32_t create_code = 0;
   FileType type = FileType::Disk;
+  int32_t flush_code = 0;
   int32_t close_code = 0;
+  int32_t sync_directory_code = 0;
   std::string name;
   std::string contents;
   std::vector<uint32_t> writes;  // the length asked of each write call
   int closes = 0;
+  std::vector<std::string> operations;  // "write", "flush", "close", "sync directory"
   // Decides one write call (numbered from 1): returns a code, sets the length written.
   std::function<int32_t(std::size_t call, uint32_t length, uint32_t* written)> write_rule;
 };

@@ -49,7 +49,12 @@ struct PlatformOps {
   // One write call; `written` may fall short of `length`.
   int32_t (*write_file)(FileHandle handle, const uint8_t* bytes, uint32_t length,
                         uint32_t* written);
+  // Flushes what was written to the file to stable storage.
+  int32_t (*flush_file)(FileHandle handle);
   int32_t (*close_file)(FileHandle handle);
+  // Makes the current directory's new entries durable; 0 where the file
+  // system cannot sync a directory or the platform has no such call.
+  int32_t (*sync_directory)();
 
   void (*write_standard_error)(const char* text, uint32_t length);
   // False when no module holds the address.

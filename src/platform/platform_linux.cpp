@@ -116,9 +116,21 @@ int32_t WriteFile(FileHandle handle, const uint8_t* bytes, uint32_t length, uint
   }
 }
 
+int32_t FlushFile(FileHandle handle) { return fsync(static_cast<int>(handle)) == 0 ? 0 : errno; }
+
 int32_t CloseFile(FileHandle handle) {
   // After EINTR the descriptor is gone on Linux; a retry could close another file.
   return close(static_cast<int>(handle)) == 0 ? 0 : errno;
+}
+
+// A new file's name survives a crash only once its directory is synced. EINVAL
+// means the file system cannot sync a directory: there is nothing more to do.
+int32_t SyncDirectory() {
+  const int directory = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (directory < 0) return errno;
+  const int32_t code = fsync(directory) == 0 || errno == EINVAL ? 0 : errno;
+  close(directory);
+  return code;
 }
 
 void WriteStandardError(const char* text, uint32_t length) {
@@ -165,7 +177,9 @@ PlatformOps g_platform = {
     .create_file = CreateFile,
     .get_file_type = GetFileType,
     .write_file = WriteFile,
+    .flush_file = FlushFile,
     .close_file = CloseFile,
+    .sync_directory = SyncDirectory,
     .write_standard_error = WriteStandardError,
     .find_module = FindModule,
     .char_to_oem = CharToOem,

@@ -91,9 +91,16 @@ int32_t WriteWin32File(FileHandle handle, const uint8_t* bytes, uint32_t length,
   return 0;
 }
 
+int32_t FlushWin32File(FileHandle handle) {
+  return FlushFileBuffers(AsHandle(handle)) ? 0 : LastErrorOr(ERROR_WRITE_FAULT);
+}
+
 int32_t CloseWin32File(FileHandle handle) {
   return CloseHandle(AsHandle(handle)) ? 0 : LastErrorOr(ERROR_INVALID_HANDLE);
 }
+
+// Win32 has no call to sync a directory: flushing the file is as far as it goes.
+int32_t SyncWin32Directory() { return 0; }
 
 void WriteWin32StandardError(const char* text, uint32_t length) {
   HANDLE error = GetStdHandle(STD_ERROR_HANDLE);
@@ -145,7 +152,9 @@ PlatformOps g_platform = {
     .create_file = CreateWin32File,
     .get_file_type = GetWin32FileType,
     .write_file = WriteWin32File,
+    .flush_file = FlushWin32File,
     .close_file = CloseWin32File,
+    .sync_directory = SyncWin32Directory,
     .write_standard_error = WriteWin32StandardError,
     .find_module = FindWin32Module,
     .char_to_oem = Win32CharToOem,

@@ -74,14 +74,21 @@ void PutLine(DrawFile& file, const char* text, std::size_t length) {
   CheckIOResult();
 }
 
-void CloseFile(DrawFile& file) {
-  // A failed last write leaves the handle open and the partial file as it is.
-  if (file.fill == 0 || FlushBuffer(file)) {
-    const int32_t code = g_platform.close_file(file.handle);
-    file.open = false;
-    if (code != 0) SetIOResult(code);
-  }
-  CheckIOResult();
+// Records a failed operation's code; true when it succeeded.
+bool Succeeded(int32_t code) {
+  SetIOResult(code);
+  return code == 0;
+}
+
+// Status 0 promises a file that outlives a crash: a disk file's text reaches the
+// device before the close, and its name after. A failed write or flush leaves
+// the handle open and the partial file as it is.
+void FlushAndClose(DrawFile& file) {
+  if (file.fill > 0 && !FlushBuffer(file)) return;
+  if (file.sync_at_close && !Succeeded(g_platform.flush_file(file.handle))) return;
+  file.open = false;
+  if (!Succeeded(g_platform.close_file(file.handle))) return;
+  if (file.sync_at_close) SetIOResult(g_platform.sync_directory());
 }
 
 }  // namespace
@@ -139,6 +146,7 @@ void CreateDrawFile() {
   file.fill = 0;
   file.open = false;
   file.flush_at_line_end = false;
+  file.sync_at_close = false;
   FileHandle handle = 0;
   const int32_t code = g_platform.create_file(file.name, &handle);
   if (code != 0) {
@@ -154,6 +162,8 @@ void CreateDrawFile() {
   file.handle = handle;
   file.open = true;
   file.flush_at_line_end = type == FileType::Char;
+  // Only a disk file has stable storage behind it; a device or pipe may not sync.
+  file.sync_at_close = type == FileType::Disk;
 }
 
 void WriteDrawFile() {
@@ -164,7 +174,8 @@ void WriteDrawFile() {
     PutLine(file, line, FormatSet(TableSet(g_draw_table, set), SetSize, line));
     if ((set + 1) % SetsPerBlock == 0) PutLine(file, SeparatorLine, LineLength);
   }
-  CloseFile(file);
+  FlushAndClose(file);
+  CheckIOResult();
 }
 
 }  // namespace pivra

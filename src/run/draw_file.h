@@ -18,6 +18,7 @@ struct DrawFile {
   FileHandle handle;
   bool open;
   bool flush_at_line_end;  // set for a character device
+  bool sync_at_close;      // set for a disk file: its text and name must outlive a crash
   uint8_t fill;            // bytes of `buffer` in use
   uint8_t buffer[FileBufferSize];
   char name[FileNameCapacity];
@@ -42,7 +43,8 @@ int32_t TakeIOResult();
 void CheckIOResult();
 
 // The run's file, in the run's order: name it, create it (a failure only sets
-// the I/O result), then write the table's 111 lines and close it, raising on failure.
+// the I/O result), then write the table's 111 lines, flush and close it, raising
+// on failure.
 void NameDrawFile();
 void CreateDrawFile();
 void WriteDrawFile();
