@@ -7,8 +7,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 scripts/ensure-packages.sh cmake make g++ libgtest-dev dieharder
-# The analysers, memcheck, and what the install and package checks run.
-scripts/ensure-packages.sh valgrind cppcheck clang-tidy clang-format man-db dpkg-dev file
+# The analysers, memcheck, what the install and package checks run, and strace.
+scripts/ensure-packages.sh valgrind cppcheck clang-tidy clang-format man-db dpkg-dev file strace
 
 # The unit and process tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 cmake --preset sanitize

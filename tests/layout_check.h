@@ -5,36 +5,48 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cctype>
 #include <string>
 #include <vector>
 
-inline void ExpectDrawFileLayout(const std::string& contents) {
+// The first way `contents` departs from the layout, or "" when it follows it.
+inline std::string DrawFileLayoutProblem(const std::string& contents) {
   const std::string separator(23, '=');
-  ASSERT_EQ(contents.size(), 111U * 25U);
-  for (std::size_t block = 0; block < 10; ++block) {
+  if (contents.size() != 111U * 25U) return "size " + std::to_string(contents.size());
+  for (std::size_t block = 0; block <= 10; ++block) {
+    const std::size_t first_line = block * 11;
+    if (contents.compare(first_line * 25, 25, separator + "\r\n") != 0) {
+      return "line " + std::to_string(first_line) + " is no separator";
+    }
+    if (block == 10) break;
     std::vector<int> seen;
-    for (std::size_t row = 0; row < 11; ++row) {
-      const std::size_t line_index = block * 11 + row;
-      const std::string line = contents.substr(line_index * 25, 25);
-      ASSERT_EQ(line.substr(23), "\r\n") << "line " << line_index;
-      if (row == 0) {
-        ASSERT_EQ(line.substr(0, 23), separator) << "line " << line_index;
-        continue;
-      }
+    for (std::size_t row = 1; row <= 10; ++row) {
+      const std::string line = contents.substr((first_line + row) * 25, 25);
       int previous = 0;
       for (std::size_t k = 0; k < 8; ++k) {
-        const std::string number = line.substr(3 * k, 2);
-        ASSERT_TRUE(isdigit(number[0]) && isdigit(number[1])) << line;
-        if (k < 7) ASSERT_EQ(line[3 * k + 2], ' ') << line;
-        const int value = std::stoi(number);
-        ASSERT_GT(value, previous) << "set not strictly ascending: " << line;
+        const unsigned char tens = line[3 * k];
+        const unsigned char ones = line[3 * k + 1];
+        const char after = k < 7 ? ' ' : '\r';
+        if (!std::isdigit(tens) || !std::isdigit(ones) || line[3 * k + 2] != after) {
+          return "malformed set line: " + line;
+        }
+        const int value = (tens - '0') * 10 + (ones - '0');
+        if (value <= previous) return "set not strictly ascending: " + line;
         previous = value;
         seen.push_back(value);
       }
+      if (line[24] != '\n') return "no CR LF after: " + line;
     }
     std::sort(seen.begin(), seen.end());
-    for (int v = 1; v <= 80; ++v)
-      ASSERT_EQ(seen[static_cast<std::size_t>(v - 1)], v) << "block " << block;
+    for (int v = 1; v <= 80; ++v) {
+      if (seen[static_cast<std::size_t>(v - 1)] != v) {
+        return "block " + std::to_string(block) + " is no permutation of 1..80";
+      }
+    }
   }
-  EXPECT_EQ(contents.substr(contents.size() - 25, 23), separator);
+  return "";
+}
+
+inline void ExpectDrawFileLayout(const std::string& contents) {
+  EXPECT_EQ(DrawFileLayoutProblem(contents), "");
 }

@@ -8,10 +8,12 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <regex>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -23,6 +25,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
+constexpr std::size_t FileBufferBytes = 128;  // what pivra writes in one call
+
 struct Outcome {
   int status = -1;
   std::string out;
@@ -32,7 +36,8 @@ struct Outcome {
 
 struct Options {
   std::vector<std::string> args;
-  std::string preload_mode;  // for the getrandom shim
+  std::vector<std::string> shim;     // NAME=value settings for the preloaded fault shim
+  std::vector<std::string> wrapper;  // a command that runs pivra, such as strace
   rlim_t file_limit = RLIM_INFINITY;
   bool stderr_to_closed_pipe = false;
 };
@@ -44,57 +49,97 @@ std::string ReadFile(const fs::path& path) {
   return text.str();
 }
 
-// Runs pivra in `dir` and collects its exit status and both output streams.
-Outcome RunPivra(const fs::path& dir, const Options& options = {}) {
-  const fs::path out = fs::temp_directory_path() / ("pivra-out-" + std::to_string(getpid()));
-  const fs::path err = fs::temp_directory_path() / ("pivra-err-" + std::to_string(getpid()));
-  const fs::path log = fs::temp_directory_path() / ("pivra-shim-" + std::to_string(getpid()));
-  fs::remove(log);
-  const pid_t child = fork();
-  if (child == 0) {
-    const int out_fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    int err_fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    int pipe_ends[2];
-    if (options.stderr_to_closed_pipe && pipe(pipe_ends) == 0) {
-      close(pipe_ends[0]);
-      err_fd = pipe_ends[1];
-    }
-    if (out_fd < 0 || err_fd < 0 || dup2(out_fd, 1) < 0 || dup2(err_fd, 2) < 0) _exit(120);
-    if (chdir(dir.c_str()) != 0) _exit(121);
-    const rlimit limit{options.file_limit, options.file_limit};
-    if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(122);
-    if (!options.preload_mode.empty()) {
-      setenv("LD_PRELOAD", PIVRA_SHIM, 1);
-      setenv("PIVRA_SHIM_GETRANDOM", options.preload_mode.c_str(), 1);
-      setenv("PIVRA_SHIM_LOG", log.c_str(), 1);
+struct Child {
+  pid_t pid;
+  fs::path out, err, log;  // where its streams and the shim's log go
+};
+
+// For a child built with AddressSanitizer; nothing otherwise.
+void AddSanitizerOption([[maybe_unused]] const char* option) {
 #if defined(__SANITIZE_ADDRESS__)
-      // The shim now loads ahead of the sanitizer's runtime. It only wraps
-      // getrandom, which the runtime does not need first, so let that pass.
-      const char* asan_options = getenv("ASAN_OPTIONS");
-      const std::string options_text =
-          (asan_options == nullptr ? std::string() : std::string(asan_options) + ":") +
-          "verify_asan_link_order=0";
-      setenv("ASAN_OPTIONS", options_text.c_str(), 1);
+  const char* options = getenv("ASAN_OPTIONS");
+  const std::string text =
+      (options == nullptr ? std::string() : std::string(options) + ":") + option;
+  setenv("ASAN_OPTIONS", text.c_str(), 1);
 #endif
-    }
-    std::vector<char*> argv{const_cast<char*>(PIVRA_BINARY)};
-    for (const std::string& arg : options.args) argv.push_back(const_cast<char*>(arg.c_str()));
-    argv.push_back(nullptr);
-    execv(PIVRA_BINARY, argv.data());
-    _exit(127);
+}
+
+void PreloadShim(const std::vector<std::string>& settings, const fs::path& log) {
+  setenv("LD_PRELOAD", PIVRA_SHIM, 1);
+  setenv("PIVRA_SHIM_LOG", log.c_str(), 1);
+  for (const std::string& setting : settings) {
+    const std::size_t equals = setting.find('=');
+    setenv(setting.substr(0, equals).c_str(), setting.substr(equals + 1).c_str(), 1);
   }
+  // The shim now loads ahead of the sanitizer's runtime. It only wraps calls
+  // the runtime does not need first, so let that pass.
+  AddSanitizerOption("verify_asan_link_order=0");
+}
+
+// Starts pivra in `dir`; `slot` keeps the output files of runs at once apart.
+Child StartPivra(const fs::path& dir, const Options& options, unsigned slot = 0) {
+  const std::string tag = std::to_string(getpid()) + "-" + std::to_string(slot);
+  const fs::path tmp = fs::temp_directory_path();
+  Child child{0, tmp / ("pivra-out-" + tag), tmp / ("pivra-err-" + tag),
+              tmp / ("pivra-shim-" + tag)};
+  fs::remove(child.log);
+  child.pid = fork();
+  if (child.pid != 0) return child;
+  const int out_fd = open(child.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  int err_fd = open(child.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  int pipe_ends[2];
+  if (options.stderr_to_closed_pipe && pipe(pipe_ends) == 0) {
+    close(pipe_ends[0]);
+    err_fd = pipe_ends[1];
+  }
+  if (out_fd < 0 || err_fd < 0 || dup2(out_fd, 1) < 0 || dup2(err_fd, 2) < 0) _exit(120);
+  if (chdir(dir.c_str()) != 0) _exit(121);
+  const rlimit limit{options.file_limit, options.file_limit};
+  if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(122);
+  if (!options.shim.empty()) PreloadShim(options.shim, child.log);
+  if (!options.wrapper.empty()) AddSanitizerOption("detect_leaks=0");  // no leak checks when traced
+  std::vector<char*> argv;
+  for (const std::string& arg : options.wrapper) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(const_cast<char*>(PIVRA_BINARY));
+  for (const std::string& arg : options.args) argv.push_back(const_cast<char*>(arg.c_str()));
+  argv.push_back(nullptr);
+  execvp(argv[0], argv.data());
+  _exit(127);
+}
+
+// Waits for the run and collects its exit status and both output streams.
+Outcome FinishPivra(const Child& child) {
   int status = 0;
-  waitpid(child, &status, 0);
+  waitpid(child.pid, &status, 0);
   Outcome outcome;
   outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  outcome.out = ReadFile(out);
-  std::ifstream results(log);
+  outcome.out = ReadFile(child.out);
+  outcome.err = ReadFile(child.err);
+  std::ifstream results(child.log);
   for (long result = 0; results >> result;) outcome.getrandom_results.push_back(result);
-  fs::remove(log);
-  outcome.err = ReadFile(err);
-  fs::remove(out);
-  fs::remove(err);
+  fs::remove(child.out);
+  fs::remove(child.err);
+  fs::remove(child.log);
   return outcome;
+}
+
+Outcome RunPivra(const fs::path& dir, const Options& options = {}) {
+  return FinishPivra(StartPivra(dir, options));
+}
+
+// `runs` runs in `dir`, at most `at_once` of them at a time.
+std::vector<Outcome> RunPivraMany(const fs::path& dir, unsigned runs, unsigned at_once) {
+  std::vector<Child> running;
+  std::vector<Outcome> outcomes;
+  for (unsigned run = 0; run < runs; ++run) {
+    if (running.size() == at_once) {
+      outcomes.push_back(FinishPivra(running.front()));
+      running.erase(running.begin());
+    }
+    running.push_back(StartPivra(dir, {}, run));
+  }
+  for (const Child& child : running) outcomes.push_back(FinishPivra(child));
+  return outcomes;
 }
 
 std::vector<fs::path> FilesIn(const fs::path& dir) {
@@ -178,13 +223,13 @@ TEST_F(ProcessTest, ReadOnlyDirectoryIsReportedAndNoFileIsLeft) {
 }
 
 TEST_F(ProcessTest, FailingSystemSourceIsReportedAndNoFileIsWritten) {
-  ExpectReport(RunPivra(dir_, {.preload_mode = "fail"}), "ESystemRandomError",
+  ExpectReport(RunPivra(dir_, {.shim = {"PIVRA_SHIM_GETRANDOM=fail"}}), "ESystemRandomError",
                "System random source unavailable\\.");
   EXPECT_TRUE(FilesIn(dir_).empty());
 }
 
 TEST_F(ProcessTest, InterruptedAndShortSystemReadsStillSeedWhole) {
-  const Outcome outcome = RunPivra(dir_, {.preload_mode = "short"});
+  const Outcome outcome = RunPivra(dir_, {.shim = {"PIVRA_SHIM_GETRANDOM=short"}});
   EXPECT_EQ(outcome.status, 0) << outcome.err;
   ASSERT_EQ(FilesIn(dir_).size(), 1U);
   const std::vector<long>& results = outcome.getrandom_results;
@@ -196,7 +241,8 @@ TEST_F(ProcessTest, InterruptedAndShortSystemReadsStillSeedWhole) {
 }
 
 TEST_F(ProcessTest, ReportToAClosedPipeStillEndsWithStatusOne) {
-  const Outcome outcome = RunPivra(dir_, {.preload_mode = "fail", .stderr_to_closed_pipe = true});
+  const Outcome outcome =
+      RunPivra(dir_, {.shim = {"PIVRA_SHIM_GETRANDOM=fail"}, .stderr_to_closed_pipe = true});
   EXPECT_EQ(outcome.status, 1) << "not killed by SIGPIPE";
   EXPECT_TRUE(FilesIn(dir_).empty());
 }
@@ -207,6 +253,98 @@ TEST_F(ProcessTest, FileSizeLimitIsReportedNotKilled) {
   const auto files = FilesIn(dir_);
   ASSERT_EQ(files.size(), 1U);
   EXPECT_EQ(fs::file_size(files[0]), 1024U) << "eight full buffers went out before the limit";
+}
+
+TEST_F(ProcessTest, FailedFlushOrDirectorySyncIsReportedAfterTheWholeText) {
+  for (const char* setting : {"PIVRA_SHIM_FSYNC_FILE=5", "PIVRA_SHIM_FSYNC_DIRECTORY=5"}) {
+    SCOPED_TRACE(setting);
+    ExpectReport(RunPivra(dir_, {.shim = {setting}}), "EInOutError", "I/O error 5\\.");
+    const auto files = FilesIn(dir_);
+    ASSERT_EQ(files.size(), 1U);
+    ExpectDrawFileLayout(ReadFile(files[0]));
+    fs::remove(files[0]);
+  }
+}
+
+TEST_F(ProcessTest, DirectoryThatCannotBeSyncedIsNoFailure) {
+  const Outcome outcome = RunPivra(dir_, {.shim = {"PIVRA_SHIM_FSYNC_DIRECTORY=22"}});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.err, "");
+  EXPECT_EQ(FilesIn(dir_).size(), 1U);
+}
+
+TEST_F(ProcessTest, FileIsSyncedOnceBeforeItsCloseAndItsDirectoryAfter) {
+  const fs::path trace = dir_.string() + ".strace";
+  if (std::system("strace -o /dev/null true 2>/dev/null") != 0) {
+    GTEST_SKIP() << "strace is missing or cannot trace here";
+  }
+  const Outcome outcome = RunPivra(
+      dir_, {.wrapper = {"strace", "-f", "-y", "-o", trace, "-e", "trace=fsync,fdatasync,close"}});
+  ASSERT_EQ(outcome.status, 0) << outcome.err;
+  const auto files = FilesIn(dir_);
+  ASSERT_EQ(files.size(), 1U);
+  // Calls on the draw file, and on its directory, as strace names their descriptors.
+  std::vector<std::string> calls;
+  const std::regex call(R"((\w+)\(\d+<([^>]*)>\) *= )");
+  std::ifstream in(trace);
+  for (std::string line; std::getline(in, line);) {
+    std::smatch match;
+    if (!std::regex_search(line, match, call)) continue;
+    if (match[2] == files[0].string()) calls.push_back(match[1]);
+    if (match[2] == dir_.string()) calls.push_back(match[1].str() + " directory");
+  }
+  fs::remove(trace);
+  EXPECT_EQ(calls,
+            (std::vector<std::string>{"fsync", "close", "fsync directory", "close directory"}));
+}
+
+TEST_F(ProcessTest, ManyRunsAtOnceEachWriteAWholeFileOfTheirOwn) {
+  constexpr unsigned Runs = 400;
+  unsigned succeeded = 0;
+  for (const Outcome& outcome : RunPivraMany(dir_, Runs, 8)) {
+    if (outcome.status == 0 && outcome.err.empty()) ++succeeded;
+  }
+  EXPECT_EQ(succeeded, Runs);
+  const auto files = FilesIn(dir_);
+  EXPECT_EQ(files.size(), Runs) << Runs - files.size()
+                                << " runs shared a name with another and replaced its file";
+  std::set<std::string> tables;
+  for (const auto& file : files) {
+    const std::string contents = ReadFile(file);
+    EXPECT_EQ(DrawFileLayoutProblem(contents), "") << file;
+    tables.insert(contents);
+  }
+  EXPECT_EQ(tables.size(), files.size()) << "two runs wrote the same draw";
+}
+
+TEST_F(ProcessTest, DiskFillingUnderManyRunsPassesNoShortFileAsWritten) {
+  constexpr unsigned Runs = 50;
+  MountTmpfs("100k", 0);  // a page for each of about half the files
+  if (!mounted_) return;
+  unsigned succeeded = 0;
+  for (const Outcome& outcome : RunPivraMany(dir_, Runs, 4)) {
+    if (outcome.status == 0) {
+      ++succeeded;
+      EXPECT_EQ(outcome.err, "");
+    } else {
+      ExpectReport(outcome, "EInOutError", "I/O error 28\\.");
+    }
+  }
+  EXPECT_GT(succeeded, 0U);
+  EXPECT_LT(succeeded, Runs) << "the disk was to fill part-way through";
+  const auto files = FilesIn(dir_);
+  EXPECT_EQ(files.size(), Runs) << "every run created its file";
+  unsigned complete = 0;
+  for (const auto& file : files) {
+    const std::string contents = ReadFile(file);
+    if (DrawFileLayoutProblem(contents).empty()) {
+      ++complete;
+    } else {
+      EXPECT_EQ(contents.size() % FileBufferBytes, 0U) << "a failed run leaves whole buffers";
+    }
+  }
+  // A failed run never leaves a complete file, so every run that ended with 0 owns one.
+  EXPECT_EQ(complete, succeeded);
 }
 
 }  // namespace

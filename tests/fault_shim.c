@@ -1,14 +1,18 @@
-/* Preloaded into pivra to play a system source that fails or delivers in
- * driblets: PIVRA_SHIM_GETRANDOM=fail makes every call fail with EIO;
- * =short makes the first call fail with EINTR and the rest return at most
- * seven bytes. With PIVRA_SHIM_LOG set, the result of every call is appended
- * to that file, one line each. */
+/* Preloaded into pivra to play system calls that fail in ways no real setup
+ * produces on cue.
+ * PIVRA_SHIM_GETRANDOM=fail makes every getrandom call fail with EIO; =short
+ * makes the first call fail with EINTR and the rest return at most seven bytes.
+ * With PIVRA_SHIM_LOG set, the result of every getrandom call is appended to
+ * that file, one line each.
+ * PIVRA_SHIM_FSYNC_FILE=n and PIVRA_SHIM_FSYNC_DIRECTORY=n make fsync of a
+ * regular file or of a directory fail with errno n. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <sys/stat.h>
 #include <sys/types.h>
 
 static ssize_t Logged(ssize_t result) {
@@ -39,4 +43,19 @@ ssize_t getrandom(void* buffer, size_t length, unsigned int flags) {
     if (length > 7) length = 7;
   }
   return Logged(real(buffer, length, flags));
+}
+
+int fsync(int fd) {
+  static int (*real)(int);
+  if (real == NULL) real = (int (*)(int))dlsym(RTLD_NEXT, "fsync");
+  struct stat status;
+  if (fstat(fd, &status) == 0) {
+    const char* error =
+        getenv(S_ISDIR(status.st_mode) ? "PIVRA_SHIM_FSYNC_DIRECTORY" : "PIVRA_SHIM_FSYNC_FILE");
+    if (error != NULL) {
+      errno = atoi(error);
+      return -1;
+    }
+  }
+  return real(fd);
 }
