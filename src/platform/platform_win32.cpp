@@ -99,7 +99,7 @@ int32_t CloseWin32File(FileHandle handle) {
   return CloseHandle(AsHandle(handle)) ? 0 : LastErrorOr(ERROR_INVALID_HANDLE);
 }
 
-// Win32 has no call to sync a directory: flushing the file is as far as it goes.
+// Win32 documents no way to sync a directory: the file's own flush is as far as it goes.
 int32_t SyncWin32Directory() { return 0; }
 
 void WriteWin32StandardError(const char* text, uint32_t length) {

@@ -24,6 +24,12 @@ void SetIOResult(int32_t code) {
   if (g_io_result == 0) g_io_result = code;  // the first failure is the cause
 }
 
+// Records a failed operation's code; true when it succeeded.
+bool Succeeded(int32_t code) {
+  SetIOResult(code);
+  return code == 0;
+}
+
 char* PutDigits(char* text, unsigned value, unsigned width) {
   for (unsigned i = width; i > 0; --i) {
     text[i - 1] = static_cast<char>('0' + value % 10);
@@ -49,9 +55,7 @@ int32_t WriteAll(FileHandle handle, const uint8_t* bytes, uint32_t length) {
 bool FlushBuffer(DrawFile& file) {
   const int32_t code = WriteAll(file.handle, file.buffer, file.fill);
   file.fill = 0;
-  if (code == 0) return true;
-  SetIOResult(code);
-  return false;
+  return Succeeded(code);
 }
 
 // A full buffer goes out at once; after a failed write the rest of the piece is dropped.
@@ -72,12 +76,6 @@ void PutLine(DrawFile& file, const char* text, std::size_t length) {
   PutPiece(file, "\r\n", 2);
   if (file.flush_at_line_end && file.fill > 0) FlushBuffer(file);
   CheckIOResult();
-}
-
-// Records a failed operation's code; true when it succeeded.
-bool Succeeded(int32_t code) {
-  SetIOResult(code);
-  return code == 0;
 }
 
 // Status 0 promises a file that outlives a crash: a disk file's text reaches the
