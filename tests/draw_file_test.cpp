@@ -152,6 +152,23 @@ TEST_F(WriterTest, FailedCloseOrDirectorySyncIsRaisedWithItsOwnCode) {
   EXPECT_EQ(fake::g_file.closes, 1);
 }
 
+TEST_F(WriterTest, TakenNameIsLeftToItsFileAndAFreshNameTaken) {
+  fake::g_file.taken_names = 2;
+  EXPECT_FALSE(CreateAndWrite().has_value());
+  const std::vector<std::string>& names = fake::g_file.tried_names;
+  ASSERT_EQ(names.size(), 3U);
+  EXPECT_NE(names[1], names[0]);
+  EXPECT_NE(names[2], names[1]) << "the counter is read afresh for each name";
+  EXPECT_EQ(std::string(g_draw_file.name), names[2]);
+  ExpectDrawFileLayout(fake::g_file.contents);
+
+  fake::g_file = fake::File{};
+  fake::g_file.taken_names = NameAttempts;
+  ExpectInOutError(CreateAndWrite(), g_platform.file_exists_code);
+  EXPECT_EQ(fake::g_file.tried_names.size(), NameAttempts);
+  EXPECT_TRUE(fake::g_file.writes.empty());
+}
+
 TEST_F(WriterTest, HandleOfNoKnownTypeIsClosedAndFailsWith105) {
   fake::g_file.type = FileType::Unknown;
   ExpectInOutError(CreateAndWrite(), 105);

@@ -56,6 +56,11 @@ uint32_t Ticks() { return g_provider.ticks; }
 
 int32_t Create(const char* name, FileHandle* handle) {
   g_file.name = name;
+  g_file.tried_names.emplace_back(name);
+  if (g_file.taken_names > 0) {
+    --g_file.taken_names;
+    return g_platform.file_exists_code;
+  }
   *handle = 7;
   return g_file.create_code;
 }

@@ -30,6 +30,8 @@ struct Provider {
 
 struct File {
   int32_t create_code = 0;
+  unsigned taken_names = 0;  // creations that find their name taken, first
+  std::vector<std::string> tried_names;
   FileType type = FileType::Disk;
   int32_t flush_code = 0;
   int32_t close_code = 0;

@@ -1,4 +1,5 @@
 // The Linux layer on real files: what the fake cannot vouch for.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -21,33 +22,40 @@ class LinuxPlatformTest : public ::testing::Test {
   fs::path dir_;
 };
 
-TEST_F(LinuxPlatformTest, CreationNeverWritesThroughASymlink) {
-  const fs::path target = dir_ / "target";
-  std::ofstream(target) << "keep";
-  fs::create_symlink(target, dir_ / "planted.TXT");
-  FileHandle handle = -1;
-  EXPECT_EQ(g_platform.create_file((dir_ / "planted.TXT").c_str(), &handle), ELOOP);
-  std::string kept;
-  std::ifstream(target) >> kept;
-  EXPECT_EQ(kept, "keep");
+std::string Contents(const fs::path& file) {
+  std::string text;
+  std::ifstream(file) >> text;
+  return text;
 }
 
-TEST_F(LinuxPlatformTest, CreationTruncatesAndFileTypesAreTold) {
-  const fs::path file = dir_ / "old.TXT";
-  std::ofstream(file) << "previous contents";
+TEST_F(LinuxPlatformTest, CreationLeavesWhateverHasTheNameAlone) {
+  const fs::path old_file = dir_ / "old.TXT";
+  std::ofstream(old_file) << "keep";
+  fs::create_symlink(old_file, dir_ / "planted.TXT");
+  FileHandle handle = -1;
+  EXPECT_EQ(g_platform.create_file(old_file.c_str(), &handle), g_platform.file_exists_code);
+  EXPECT_EQ(g_platform.create_file((dir_ / "planted.TXT").c_str(), &handle),
+            g_platform.file_exists_code);
+  EXPECT_EQ(Contents(old_file), "keep");
+}
+
+TEST_F(LinuxPlatformTest, NewFileIsWrittenAndFileTypesAreTold) {
+  const fs::path file = dir_ / "new.TXT";
   FileHandle handle = -1;
   ASSERT_EQ(g_platform.create_file(file.c_str(), &handle), 0);
-  EXPECT_EQ(fs::file_size(file), 0U);
   EXPECT_EQ(g_platform.get_file_type(handle), FileType::Disk);
   const uint8_t bytes[] = {'a', 'b'};
   uint32_t written = 0;
   EXPECT_EQ(g_platform.write_file(handle, bytes, 2, &written), 0);
   EXPECT_EQ(written, 2U);
+  EXPECT_EQ(g_platform.flush_file(handle), 0);
   EXPECT_EQ(g_platform.close_file(handle), 0);
   EXPECT_EQ(g_platform.close_file(handle), EBADF);
+  EXPECT_EQ(Contents(file), "ab");
 
-  ASSERT_EQ(g_platform.create_file("/dev/null", &handle), 0);
+  handle = open("/dev/null", O_WRONLY);
   EXPECT_EQ(g_platform.get_file_type(handle), FileType::Char);
+  EXPECT_EQ(g_platform.flush_file(handle), EINVAL) << "a device is never flushed by a run";
   g_platform.close_file(handle);
   int pipe_ends[2];
   ASSERT_EQ(pipe(pipe_ends), 0);

@@ -43,7 +43,8 @@ struct PlatformOps {
   void (*get_local_time)(LocalTime* time);
   uint64_t (*read_time_stamp_counter)();
 
-  // Each returns 0 on success or the system's error code.
+  // Each returns 0 on success or the system's error code. A new file only: a
+  // name already taken fails with `file_exists_code`.
   int32_t (*create_file)(const char* name, FileHandle* handle);
   FileType (*get_file_type)(FileHandle handle);
   // One write call; `written` may fall short of `length`.
@@ -64,6 +65,8 @@ struct PlatformOps {
 
   // The code a write that reports success but writes nothing fails with.
   int32_t write_fault_code;
+  // The code creating a file fails with when its name is taken.
+  int32_t file_exists_code;
   // The error texts are keyed by Windows codes; elsewhere only "File not found" holds.
   bool windows_error_codes;
 };

@@ -90,8 +90,9 @@ uint64_t ReadTimeStampCounter() {
 }
 
 int32_t CreateFile(const char* name, FileHandle* handle) {
-  // The umask applies as for any user file; a symlink under the name is never followed.
-  const int fd = open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0666);
+  // The umask applies as for any user file. Whatever already has the name, a
+  // file or a symlink, is left alone: that fails with EEXIST.
+  const int fd = open(name, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0666);
   if (fd < 0) return errno;
   *handle = fd;
   return 0;
@@ -185,6 +186,7 @@ PlatformOps g_platform = {
     .char_to_oem = CharToOem,
     .exit_process = ExitProcess,
     .write_fault_code = EIO,
+    .file_exists_code = EEXIST,
     .windows_error_codes = false,
 };
 

@@ -65,7 +65,7 @@ void GetWin32LocalTime(LocalTime* time) {
 uint64_t ReadWin32TimeStampCounter() { return __rdtsc(); }
 
 int32_t CreateWin32File(const char* name, FileHandle* handle) {
-  HANDLE file = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+  HANDLE file = CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return LastErrorOr(ERROR_OPEN_FAILED);
   *handle = reinterpret_cast<FileHandle>(file);
@@ -160,6 +160,7 @@ PlatformOps g_platform = {
     .char_to_oem = Win32CharToOem,
     .exit_process = ExitWin32Process,
     .write_fault_code = ERROR_WRITE_FAULT,
+    .file_exists_code = ERROR_FILE_EXISTS,
     .windows_error_codes = true,
 };
 

@@ -146,7 +146,14 @@ void CreateDrawFile() {
   file.flush_at_line_end = false;
   file.sync_at_close = false;
   FileHandle handle = 0;
-  const int32_t code = g_platform.create_file(file.name, &handle);
+  int32_t code = g_platform.create_file(file.name, &handle);
+  // Runs started together can read the same counter. A taken name is another
+  // run's file: a fresh reading gives a new name, where replacing would lose it.
+  for (unsigned attempt = 1; code == g_platform.file_exists_code && attempt < NameAttempts;
+       ++attempt) {
+    NameDrawFile();
+    code = g_platform.create_file(file.name, &handle);
+  }
   if (code != 0) {
     SetIOResult(code);
     return;

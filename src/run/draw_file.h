@@ -13,6 +13,8 @@ constexpr std::size_t DateTimeLength = 19;  // yyyy-mm-dd-hh-nn-ss
 // "pivra-", the date-time text, up to ten counter digits, ".TXT" and the terminator.
 constexpr std::size_t FileNameCapacity = 6 + DateTimeLength + 10 + 4 + 1;
 constexpr int32_t NoFileTypeCode = 105;
+// How many names a run tries before it reports that each was taken.
+constexpr unsigned NameAttempts = 10;
 
 struct DrawFile {
   FileHandle handle;
@@ -42,9 +44,9 @@ int32_t TakeIOResult();
 // Raises a pending I/O code as EInOutError at the caller's location.
 void CheckIOResult();
 
-// The run's file, in the run's order: name it, create it (a failure only sets
-// the I/O result), then write the table's 111 lines, flush and close it, raising
-// on failure.
+// The run's file, in the run's order: name it, create it new (under a fresh
+// name while the name is taken; a failure only sets the I/O result), then write
+// the table's 111 lines, flush and close it, raising on failure.
 void NameDrawFile();
 void CreateDrawFile();
 void WriteDrawFile();
