@@ -54,6 +54,15 @@ int Counter(int64_t* count) {
 
 uint32_t Ticks() { return g_provider.ticks; }
 
+void Clock(LocalTime* time) { *time = g_file.time; }
+
+// Two ticks, so that each read gives the next counter text.
+uint64_t TimeStampCounter() {
+  const uint64_t counter = g_file.counter;
+  g_file.counter += 2;
+  return counter;
+}
+
 int32_t Create(const char* name, FileHandle* handle) {
   g_file.name = name;
   g_file.tried_names.emplace_back(name);
@@ -141,6 +150,8 @@ void PlatformTest::SetUp() {
   g_platform.crypt_release_context = Release;
   g_platform.query_performance_counter = Counter;
   g_platform.get_tick_count = Ticks;
+  g_platform.get_local_time = Clock;
+  g_platform.read_time_stamp_counter = TimeStampCounter;
   g_platform.create_file = Create;
   g_platform.get_file_type = Type;
   g_platform.write_file = Write;

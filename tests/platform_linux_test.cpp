@@ -52,8 +52,13 @@ TEST_F(LinuxPlatformTest, NewFileIsWrittenAndFileTypesAreTold) {
   EXPECT_EQ(g_platform.close_file(handle), 0);
   EXPECT_EQ(g_platform.close_file(handle), EBADF);
   EXPECT_EQ(Contents(file), "ab");
+  const fs::path previous = fs::current_path();
+  fs::current_path(dir_);
+  EXPECT_EQ(g_platform.sync_directory(), 0);
+  fs::current_path(previous);
 
   handle = open("/dev/null", O_WRONLY);
+  ASSERT_GE(handle, 0);
   EXPECT_EQ(g_platform.get_file_type(handle), FileType::Char);
   EXPECT_EQ(g_platform.flush_file(handle), EINVAL) << "a device is never flushed by a run";
   g_platform.close_file(handle);

@@ -25,7 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::size_t FileBufferBytes = 128;  // what pivra writes in one call
+constexpr std::size_t FileBufferBytes = 128;  // pivra's file buffer, written in one call
 
 struct Outcome {
   int status = -1;
@@ -40,7 +40,22 @@ struct Options {
   std::vector<std::string> wrapper;  // a command that runs pivra, such as strace
   rlim_t file_limit = RLIM_INFINITY;
   bool stderr_to_closed_pipe = false;
+  bool as_nobody = false;  // drop root before the run, so permissions count
 };
+
+constexpr uid_t Nobody = 65534;
+
+// Whether user nobody can run the binary: a build under a private home cannot.
+bool NobodyCanRunPivra() {
+  const pid_t child = fork();
+  if (child == 0) {
+    const bool can = setgid(Nobody) == 0 && setuid(Nobody) == 0 && access(PIVRA_BINARY, X_OK) == 0;
+    _exit(can ? 0 : 1);
+  }
+  int status = 0;
+  waitpid(child, &status, 0);
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
 
 std::string ReadFile(const fs::path& path) {
   std::ifstream in(path, std::ios::binary);
@@ -96,6 +111,7 @@ Child StartPivra(const fs::path& dir, const Options& options, unsigned slot = 0)
   if (chdir(dir.c_str()) != 0) _exit(121);
   const rlimit limit{options.file_limit, options.file_limit};
   if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(122);
+  if (options.as_nobody && (setgid(Nobody) != 0 || setuid(Nobody) != 0)) _exit(123);
   if (!options.shim.empty()) PreloadShim(options.shim, child.log);
   if (!options.wrapper.empty()) AddSanitizerOption("detect_leaks=0");  // no leak checks when traced
   std::vector<char*> argv;
@@ -273,6 +289,19 @@ TEST_F(ProcessTest, DirectoryThatCannotBeSyncedIsNoFailure) {
   EXPECT_EQ(FilesIn(dir_).size(), 1U);
 }
 
+TEST_F(ProcessTest, DirectoryThatCannotBeReadForItsSyncIsReported) {
+  if (getuid() != 0 || !NobodyCanRunPivra()) {
+    GTEST_SKIP() << "needs root, and a build that user nobody can run";
+  }
+  fs::permissions(dir_, fs::perms::all & ~(fs::perms::owner_read | fs::perms::group_read |
+                                           fs::perms::others_read));
+  // Written whole, but the new name cannot be made durable: that is no success.
+  ExpectReport(RunPivra(dir_, {.as_nobody = true}), "EInOutError", "I/O error 13\\.");
+  const auto files = FilesIn(dir_);
+  ASSERT_EQ(files.size(), 1U);
+  ExpectDrawFileLayout(ReadFile(files[0]));
+}
+
 TEST_F(ProcessTest, FileIsSyncedOnceBeforeItsCloseAndItsDirectoryAfter) {
   const fs::path trace = dir_.string() + ".strace";
   if (std::system("strace -o /dev/null true 2>/dev/null") != 0) {
@@ -280,20 +309,21 @@ TEST_F(ProcessTest, FileIsSyncedOnceBeforeItsCloseAndItsDirectoryAfter) {
   }
   const Outcome outcome = RunPivra(
       dir_, {.wrapper = {"strace", "-f", "-y", "-o", trace, "-e", "trace=fsync,fdatasync,close"}});
+  const std::string traced = ReadFile(trace);
+  fs::remove(trace);
   ASSERT_EQ(outcome.status, 0) << outcome.err;
   const auto files = FilesIn(dir_);
   ASSERT_EQ(files.size(), 1U);
   // Calls on the draw file, and on its directory, as strace names their descriptors.
   std::vector<std::string> calls;
   const std::regex call(R"((\w+)\(\d+<([^>]*)>\) *= )");
-  std::ifstream in(trace);
-  for (std::string line; std::getline(in, line);) {
+  std::istringstream lines(traced);
+  for (std::string line; std::getline(lines, line);) {
     std::smatch match;
     if (!std::regex_search(line, match, call)) continue;
     if (match[2] == files[0].string()) calls.push_back(match[1]);
     if (match[2] == dir_.string()) calls.push_back(match[1].str() + " directory");
   }
-  fs::remove(trace);
   EXPECT_EQ(calls,
             (std::vector<std::string>{"fsync", "close", "fsync directory", "close directory"}));
 }
@@ -307,7 +337,7 @@ TEST_F(ProcessTest, ManyRunsAtOnceEachWriteAWholeFileOfTheirOwn) {
   EXPECT_EQ(succeeded, Runs);
   const auto files = FilesIn(dir_);
   EXPECT_EQ(files.size(), Runs) << Runs - files.size()
-                                << " runs shared a name with another and replaced its file";
+                                << " runs left no file of their own: a shared name replaced one";
   std::set<std::string> tables;
   for (const auto& file : files) {
     const std::string contents = ReadFile(file);

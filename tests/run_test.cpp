@@ -45,6 +45,7 @@ TEST_F(RunTest, FailedCreationIsReportedWithItsCode) {
   fake::g_file.create_code = 13;
   EXPECT_EQ(fake::ExitStatusOf(RunDraw), 1);
   ExpectReport("EInOutError", "I/O error 13\\.");
+  EXPECT_EQ(fake::g_file.tried_names.size(), 1U) << "only a taken name is worth another try";
   EXPECT_TRUE(fake::g_file.writes.empty());
 }
 

@@ -167,7 +167,7 @@ void CreateDrawFile() {
   file.handle = handle;
   file.open = true;
   file.flush_at_line_end = type == FileType::Char;
-  // Only a disk file has stable storage behind it; a device or pipe may not sync.
+  // Only a disk file has stable storage behind it to flush.
   file.sync_at_close = type == FileType::Disk;
 }
 
