@@ -172,9 +172,16 @@ TEST_F(WriterTest, TakenNameIsLeftToItsFileAndAFreshNameTaken) {
   EXPECT_TRUE(fake::g_file.writes.empty());
 }
 
-TEST_F(WriterTest, HandleOfNoKnownTypeIsClosedAndFailsWith105) {
+TEST_F(WriterTest, HandleOfNoKnownTypeFailsWith105AndAFailedQueryWithItsCode) {
   fake::g_file.type = FileType::Unknown;
   ExpectInOutError(CreateAndWrite(), 105);
+  EXPECT_EQ(fake::g_file.closes, 1);
+  EXPECT_TRUE(fake::g_file.writes.empty());
+
+  fake::g_file = fake::File{};
+  fake::g_standard_error.clear();
+  fake::g_file.type_code = 9;
+  ExpectInOutError(CreateAndWrite(), 9);
   EXPECT_EQ(fake::g_file.closes, 1);
   EXPECT_TRUE(fake::g_file.writes.empty());
 }

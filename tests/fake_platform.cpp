@@ -74,7 +74,10 @@ int32_t Create(const char* name, FileHandle* handle) {
   return g_file.create_code;
 }
 
-FileType Type(FileHandle) { return g_file.type; }
+int32_t Type(FileHandle, FileType* type) {
+  *type = g_file.type;
+  return g_file.type_code;
+}
 
 int32_t Write(FileHandle handle, const uint8_t* bytes, uint32_t length, uint32_t* written) {
   EXPECT_EQ(handle, 7);

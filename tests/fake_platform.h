@@ -35,6 +35,7 @@ struct File {
   unsigned taken_names = 0;  // creations that find their name taken, first
   std::vector<std::string> tried_names;
   FileType type = FileType::Disk;
+  int32_t type_code = 0;  // asking the type fails with this code
   int32_t flush_code = 0;
   int32_t close_code = 0;
   int32_t sync_directory_code = 0;

@@ -1,6 +1,7 @@
 // The built pivra as a process, each case in a fresh temporary directory.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
 #include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -35,11 +36,15 @@ struct Outcome {
 };
 
 struct Options {
+  fs::path binary = PIVRA_BINARY;
   std::vector<std::string> args;
   std::vector<std::string> shim;     // NAME=value settings for the preloaded fault shim
   std::vector<std::string> wrapper;  // a command that runs pivra, such as strace
   rlim_t file_limit = RLIM_INFINITY;
   bool stderr_to_closed_pipe = false;
+  int stderr_fd = -1;  // a descriptor that runs share for standard error
+  // Standard error closed, in a mount namespace whose /dev is empty.
+  bool closed_stderr_without_dev = false;
   bool as_nobody = false;  // drop root before the run, so permissions count
 };
 
@@ -101,7 +106,8 @@ Child StartPivra(const fs::path& dir, const Options& options, unsigned slot = 0)
   child.pid = fork();
   if (child.pid != 0) return child;
   const int out_fd = open(child.out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  int err_fd = open(child.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+  int err_fd = options.stderr_fd >= 0 ? options.stderr_fd
+                                      : open(child.err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
   int pipe_ends[2];
   if (options.stderr_to_closed_pipe && pipe(pipe_ends) == 0) {
     close(pipe_ends[0]);
@@ -112,11 +118,20 @@ Child StartPivra(const fs::path& dir, const Options& options, unsigned slot = 0)
   const rlimit limit{options.file_limit, options.file_limit};
   if (setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(122);
   if (options.as_nobody && (setgid(Nobody) != 0 || setuid(Nobody) != 0)) _exit(123);
+  if (options.closed_stderr_without_dev) {
+    // Private mounts first: the empty /dev must not reach the rest of the system.
+    if (unshare(CLONE_NEWNS) != 0 ||
+        mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+        mount("tmpfs", "/dev", "tmpfs", 0, "size=4k") != 0) {
+      _exit(124);
+    }
+    close(STDERR_FILENO);
+  }
   if (!options.shim.empty()) PreloadShim(options.shim, child.log);
   if (!options.wrapper.empty()) AddSanitizerOption("detect_leaks=0");  // no leak checks when traced
   std::vector<char*> argv;
   for (const std::string& arg : options.wrapper) argv.push_back(const_cast<char*>(arg.c_str()));
-  argv.push_back(const_cast<char*>(PIVRA_BINARY));
+  argv.push_back(const_cast<char*>(options.binary.c_str()));
   for (const std::string& arg : options.args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);
   execvp(argv[0], argv.data());
@@ -144,7 +159,8 @@ Outcome RunPivra(const fs::path& dir, const Options& options = {}) {
 }
 
 // `runs` runs in `dir`, at most `at_once` of them at a time.
-std::vector<Outcome> RunPivraMany(const fs::path& dir, unsigned runs, unsigned at_once) {
+std::vector<Outcome> RunPivraMany(const fs::path& dir, unsigned runs, unsigned at_once,
+                                  const Options& options = {}) {
   std::vector<Child> running;
   std::vector<Outcome> outcomes;
   for (unsigned run = 0; run < runs; ++run) {
@@ -152,7 +168,7 @@ std::vector<Outcome> RunPivraMany(const fs::path& dir, unsigned runs, unsigned a
       outcomes.push_back(FinishPivra(running.front()));
       running.erase(running.begin());
     }
-    running.push_back(StartPivra(dir, {}, run));
+    running.push_back(StartPivra(dir, options, run));
   }
   for (const Child& child : running) outcomes.push_back(FinishPivra(child));
   return outcomes;
@@ -164,12 +180,15 @@ std::vector<fs::path> FilesIn(const fs::path& dir) {
   return files;
 }
 
+std::regex ReportPattern(const std::string& name, const std::string& text) {
+  return std::regex("Exception " + name + " in module pivra at [0-9A-F]{8}\\.\r\n" + text +
+                    "\r\n\r\n");
+}
+
 void ExpectReport(const Outcome& outcome, const std::string& name, const std::string& text) {
   EXPECT_EQ(outcome.status, 1);
   EXPECT_TRUE(outcome.out.empty());
-  const std::regex report("Exception " + name + " in module pivra at [0-9A-F]{8}\\.\r\n" + text +
-                          "\r\n\r\n");
-  EXPECT_TRUE(std::regex_match(outcome.err, report)) << outcome.err;
+  EXPECT_TRUE(std::regex_match(outcome.err, ReportPattern(name, text))) << outcome.err;
 }
 
 class ProcessTest : public ::testing::Test {
@@ -289,14 +308,16 @@ TEST_F(ProcessTest, DirectoryThatCannotBeSyncedIsNoFailure) {
   EXPECT_EQ(FilesIn(dir_).size(), 1U);
 }
 
-TEST_F(ProcessTest, DirectoryThatCannotBeReadForItsSyncIsReported) {
+TEST_F(ProcessTest, DropBoxDirectoryThatCannotBeReadTakesTheFile) {
   if (getuid() != 0 || !NobodyCanRunPivra()) {
     GTEST_SKIP() << "needs root, and a build that user nobody can run";
   }
   fs::permissions(dir_, fs::perms::all & ~(fs::perms::owner_read | fs::perms::group_read |
                                            fs::perms::others_read));
-  // Written whole, but the new name cannot be made durable: that is no success.
-  ExpectReport(RunPivra(dir_, {.as_nobody = true}), "EInOutError", "I/O error 13\\.");
+  // Others may add files but not list them: it cannot be opened to be synced.
+  const Outcome outcome = RunPivra(dir_, {.as_nobody = true});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.err, "");
   const auto files = FilesIn(dir_);
   ASSERT_EQ(files.size(), 1U);
   ExpectDrawFileLayout(ReadFile(files[0]));
@@ -375,6 +396,64 @@ TEST_F(ProcessTest, DiskFillingUnderManyRunsPassesNoShortFileAsWritten) {
   }
   // A failed run never leaves a complete file, so every run that ended with 0 owns one.
   EXPECT_EQ(complete, succeeded);
+}
+
+TEST_F(ProcessTest, ReportsOfRunsSharingOnePipeStayWhole) {
+  MountTmpfs("64k", MS_RDONLY);
+  if (!mounted_) return;
+  int ends[2];
+  ASSERT_EQ(pipe2(ends, O_CLOEXEC), 0);
+  // Read as the runs write, as `| cat` would: each wake-up of the reader is a
+  // chance for another run to write between a report's parts.
+  const fs::path log = dir_.string() + ".stderr";
+  const pid_t reader = fork();
+  if (reader == 0) {
+    close(ends[1]);
+    const int out = open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    char buffer[4096];
+    for (ssize_t got = 0; (got = read(ends[0], buffer, sizeof buffer)) > 0;) {
+      if (write(out, buffer, static_cast<std::size_t>(got)) != got) _exit(1);
+    }
+    _exit(0);
+  }
+  close(ends[0]);
+  constexpr unsigned Runs = 64;
+  RunPivraMany(dir_, Runs, 16, {.stderr_fd = ends[1]});
+  close(ends[1]);
+  waitpid(reader, nullptr, 0);
+  const std::string shared = ReadFile(log);
+  fs::remove(log);
+  unsigned reports = 0;
+  const std::regex whole = ReportPattern("EInOutError", "I/O error 30\\.");
+  for (std::size_t start = 0, end = 0; start < shared.size(); start = end + 4, ++reports) {
+    end = shared.find("\r\n\r\n", start);
+    ASSERT_NE(end, std::string::npos) << shared.substr(start);
+    EXPECT_TRUE(std::regex_match(shared.substr(start, end + 4 - start), whole))
+        << shared.substr(start, end + 4 - start);
+  }
+  EXPECT_EQ(reports, Runs);
+}
+
+TEST_F(ProcessTest, ReportNamesTheProgramWithoutProcAndOnceItIsReplaced) {
+  const fs::path bin = MakeTempDir("pivra-bin");
+  for (const char* setting : {"PIVRA_SHIM_PROC=none", "PIVRA_SHIM_UNLINK_SELF=1"}) {
+    SCOPED_TRACE(setting);
+    fs::copy_file(PIVRA_BINARY, bin / "pivra", fs::copy_options::overwrite_existing);
+    ExpectReport(
+        RunPivra(dir_, {.binary = bin / "pivra", .shim = {"PIVRA_SHIM_GETRANDOM=fail", setting}}),
+        "ESystemRandomError", "System random source unavailable\\.");
+  }
+  fs::remove_all(bin);
+}
+
+TEST_F(ProcessTest, ReportNeverReachesTheDrawFileWhenStandardErrorIsClosed) {
+  const Outcome outcome =
+      RunPivra(dir_, {.shim = {"PIVRA_SHIM_FSYNC_FILE=5"}, .closed_stderr_without_dev = true});
+  if (outcome.status == 124) GTEST_SKIP() << "needs root for a mount namespace with an empty /dev";
+  EXPECT_EQ(outcome.status, 1);
+  const auto files = FilesIn(dir_);
+  ASSERT_EQ(files.size(), 1U);
+  EXPECT_EQ(DrawFileLayoutProblem(ReadFile(files[0])), "") << "nothing but the draw in the file";
 }
 
 }  // namespace

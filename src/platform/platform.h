@@ -46,7 +46,8 @@ struct PlatformOps {
   // Each returns 0 on success or the system's error code. A new file only: a
   // name already taken fails with `file_exists_code`.
   int32_t (*create_file)(const char* name, FileHandle* handle);
-  FileType (*get_file_type)(FileHandle handle);
+  // `Unknown` where the platform tells no type; a code where it cannot be asked.
+  int32_t (*get_file_type)(FileHandle handle, FileType* type);
   // One write call; `written` may fall short of `length`.
   int32_t (*write_file)(FileHandle handle, const uint8_t* bytes, uint32_t length,
                         uint32_t* written);
@@ -57,6 +58,7 @@ struct PlatformOps {
   // system cannot sync a directory or the platform has no such call.
   int32_t (*sync_directory)();
 
+  // One write call, repeated only for what a short write left over.
   void (*write_standard_error)(const char* text, uint32_t length);
   // False when no module holds the address.
   bool (*find_module)(const void* address, ModuleInfo* module);

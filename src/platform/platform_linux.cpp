@@ -1,11 +1,13 @@
 // Linux: the system source is getrandom(2); the rest maps onto POSIX calls.
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <sys/auxv.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <csignal>
 #include <cstdlib>
 #include <cstring>
@@ -20,15 +22,29 @@
 namespace pivra {
 namespace {
 
+// A free standard descriptor gets /dev/null, or a pipe's end where there is no
+// /dev/null (a sandbox, a namespace without /dev). False when neither can be had.
+bool FillStandardDescriptor(int fd) {
+  if (fcntl(fd, F_GETFD) >= 0 || errno != EBADF) return true;
+  // The lower descriptors are open, so the lowest free one is `fd`.
+  if (open("/dev/null", O_RDWR) == fd) return true;
+  int ends[2];
+  if (pipe(ends) != 0) return false;
+  for (const int end : ends) {
+    if (end > STDERR_FILENO) close(end);
+  }
+  return fcntl(fd, F_GETFD) >= 0;
+}
+
 void StartProcess() {
   // Past a file-size limit, or with standard error on a closed pipe, a write must
   // fail and the run end with its report and status 1, not by a signal.
   static_cast<void>(std::signal(SIGXFSZ, SIG_IGN));
   static_cast<void>(std::signal(SIGPIPE, SIG_IGN));
   // Started with a standard descriptor closed, the draw file would take its
-  // number and a report could land in it.
+  // number and a report could land in it: better no run at all.
   for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
-    if (fcntl(fd, F_GETFD) < 0 && errno == EBADF) static_cast<void>(open("/dev/null", O_RDWR));
+    if (!FillStandardDescriptor(fd)) std::exit(1);
   }
 }
 
@@ -98,12 +114,17 @@ int32_t CreateFile(const char* name, FileHandle* handle) {
   return 0;
 }
 
-FileType GetFileType(FileHandle handle) {
+int32_t GetFileType(FileHandle handle, FileType* type) {
   struct stat status {};
-  if (fstat(static_cast<int>(handle), &status) != 0) return FileType::Unknown;
-  if (S_ISCHR(status.st_mode)) return FileType::Char;
-  if (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode)) return FileType::Pipe;
-  return FileType::Disk;
+  if (fstat(static_cast<int>(handle), &status) != 0) return errno;
+  if (S_ISCHR(status.st_mode)) {
+    *type = FileType::Char;
+  } else if (S_ISFIFO(status.st_mode) || S_ISSOCK(status.st_mode)) {
+    *type = FileType::Pipe;
+  } else {
+    *type = FileType::Disk;
+  }
+  return 0;
 }
 
 int32_t WriteFile(FileHandle handle, const uint8_t* bytes, uint32_t length, uint32_t* written) {
@@ -124,11 +145,13 @@ int32_t CloseFile(FileHandle handle) {
   return close(static_cast<int>(handle)) == 0 ? 0 : errno;
 }
 
-// A new file's name survives a crash only once its directory is synced. EINVAL
-// means the file system cannot sync a directory: there is nothing more to do.
+// A new file's name survives a crash only once its directory is synced. Where
+// that cannot be done, there is nothing more to do: EINVAL from fsync is a file
+// system that cannot sync a directory, and EACCES or EPERM from opening it is a
+// drop box, a directory others may add to but not read.
 int32_t SyncDirectory() {
   const int directory = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (directory < 0) return errno;
+  if (directory < 0) return errno == EACCES || errno == EPERM ? 0 : errno;
   const int32_t code = fsync(directory) == 0 || errno == EINVAL ? 0 : errno;
   close(directory);
   return code;
@@ -144,16 +167,31 @@ void WriteStandardError(const char* text, uint32_t length) {
   }
 }
 
+// The file's name without its directory, as GetModuleFileNameA gives it. /proc
+// names the file that runs, marked " (deleted)" once it is replaced (a package
+// upgrade); where it cannot (no /proc, a path longer than a page), the path the
+// program was started by names it.
 bool FindModule(const void* address, ModuleInfo* module) {
   Dl_info info{};
   if (dladdr(address, &info) == 0) return false;
   module->base = reinterpret_cast<std::uintptr_t>(info.dli_fbase);
-  char path[4096];
-  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  if (length <= 0) return true;
-  path[length] = '\0';
-  const char* slash = std::strrchr(path, '/');
-  const char* name = slash == nullptr ? path : slash + 1;
+  static char path[PATH_MAX];
+  const char* file = path;
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+  if (length > 0 && static_cast<std::size_t>(length) < sizeof path) {
+    path[length] = '\0';
+    constexpr std::size_t Deleted = sizeof " (deleted)" - 1;
+    const auto end = static_cast<std::size_t>(length);
+    if (end > Deleted && std::strcmp(path + end - Deleted, " (deleted)") == 0) {
+      path[end - Deleted] = '\0';
+    }
+  } else {
+    file =
+        reinterpret_cast<const char*>(getauxval(AT_EXECFN));  // NOLINT(performance-no-int-to-ptr)
+    if (file == nullptr) return true;
+  }
+  const char* slash = std::strrchr(file, '/');
+  const char* name = slash == nullptr ? file : slash + 1;
   std::strncpy(module->name, name, ModuleNameCapacity - 1);
   module->name[ModuleNameCapacity - 1] = '\0';
   return true;

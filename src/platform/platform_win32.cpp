@@ -72,13 +72,19 @@ int32_t CreateWin32File(const char* name, FileHandle* handle) {
   return 0;
 }
 
-FileType GetWin32FileType(FileHandle handle) {
+FileType Win32FileType(FileHandle handle) {
   switch (GetFileType(AsHandle(handle))) {
     case FILE_TYPE_UNKNOWN: return FileType::Unknown;
     case FILE_TYPE_CHAR: return FileType::Char;
     case FILE_TYPE_PIPE: return FileType::Pipe;
     default: return FileType::Disk;  // disk, remote and any type yet to come
   }
+}
+
+// A handle Windows tells no type of reads as Unknown, whatever the reason.
+int32_t GetWin32FileType(FileHandle handle, FileType* type) {
+  *type = Win32FileType(handle);
+  return 0;
 }
 
 int32_t WriteWin32File(FileHandle handle, const uint8_t* bytes, uint32_t length,

@@ -158,10 +158,11 @@ void CreateDrawFile() {
     SetIOResult(code);
     return;
   }
-  const FileType type = g_platform.get_file_type(handle);
-  if (type == FileType::Unknown) {
+  FileType type = FileType::Unknown;
+  const int32_t type_code = g_platform.get_file_type(handle, &type);
+  if (type_code != 0 || type == FileType::Unknown) {
     g_platform.close_file(handle);  // the empty file stays
-    SetIOResult(NoFileTypeCode);
+    SetIOResult(type_code != 0 ? type_code : NoFileTypeCode);
     return;
   }
   file.handle = handle;

@@ -73,11 +73,14 @@ std::size_t FormatReport(const RunFailure& failure, char* report) {
 }
 
 void ReportFailure(const RunFailure& failure) {
-  char report[ReportCapacity];
-  const std::size_t length = FormatReport(failure, report);
+  char report[ReportCapacity + 2];
+  std::size_t length = FormatReport(failure, report);
   g_platform.char_to_oem(report);
+  // The blank line goes out in the same call: runs that share one standard
+  // error must not interleave their reports.
+  report[length++] = '\r';
+  report[length++] = '\n';
   g_platform.write_standard_error(report, static_cast<uint32_t>(length));
-  g_platform.write_standard_error("\r\n", 2);
 }
 
 void EndWithFailure(const RunFailure& failure) {

@@ -28,7 +28,7 @@ void InOutErrorText(int32_t code, char* text, std::size_t capacity);
 // "Exception <name> in module <module> at <offset>.\r\n<text>[.]\r\n"; returns its length.
 std::size_t FormatReport(const RunFailure& failure, char* report);
 
-// Writes the report and one more line end to standard error.
+// Writes the report and one more line end to standard error, in one call.
 void ReportFailure(const RunFailure& failure);
 
 // Reports the failure and ends the process with status 1.
