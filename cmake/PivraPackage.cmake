@@ -1,22 +1,67 @@
-# Installing as a command-line tool: the program in bin/ and its manual page in
-# share/man/man1/, and a Debian package of both. The version comes from project().
+# Installing as a command-line tool: the program in bin/, its manual page in
+# share/man/man1/, the licence and changelog in share/doc/pivra/, and a Debian
+# package of them. The version comes from project(); every date from
+# SOURCE_DATE_EPOCH when it is set, so that a release rebuilds to the same bytes.
 include(GNUInstallDirs)
 
 install(TARGETS pivra RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
+# The compiler's and runtime's version strings say nothing a user needs.
+if(CMAKE_OBJCOPY AND NOT WIN32)
+  install(CODE "execute_process(COMMAND ${CMAKE_OBJCOPY} --remove-section=.comment
+                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/pivra\"
+                COMMAND_ERROR_IS_FATAL ANY)")
+endif()
+
+# The page's date: the release's, in UTC whatever the time zone.
+string(TIMESTAMP PIVRA_MANUAL_DATE "%Y-%m-%d" UTC)
+configure_file(man/pivra.1.in ${PROJECT_BINARY_DIR}/pivra.1 @ONLY)
+
+# Compressed without a name or time in the header (-n).
+function(pivra_gzip input output)
+  execute_process(COMMAND gzip -9nc INPUT_FILE ${input} OUTPUT_FILE ${output}
+                  COMMAND_ERROR_IS_FATAL ANY)
+endfunction()
+
 if(NOT WIN32)
-  configure_file(man/pivra.1.in ${PROJECT_BINARY_DIR}/pivra.1 @ONLY)
-  install(FILES ${PROJECT_BINARY_DIR}/pivra.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  pivra_gzip(${PROJECT_BINARY_DIR}/pivra.1 ${PROJECT_BINARY_DIR}/pivra.1.gz)
+  install(FILES ${PROJECT_BINARY_DIR}/pivra.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+
+  # The licence in Debian's machine-readable form.
+  file(READ LICENSE licence)
+  string(STRIP "${licence}" licence)
+  string(REGEX REPLACE "^MIT License\n\n[^\n]*\n\n" "" licence "${licence}")
+  string(REGEX REPLACE "\n\n" "\n.\n" licence "${licence}")
+  string(REGEX REPLACE "\n([^\n])" "\n \\1" licence " ${licence}")
+  configure_file(cmake/copyright.in ${PROJECT_BINARY_DIR}/copyright @ONLY)
+  # The changelog under one entry in Debian's form, which the package's tools
+  # read; CHANGELOG.md follows whole, as the old changelog they leave alone.
+  string(TIMESTAMP weekday "%w" UTC)
+  string(TIMESTAMP month "%m" UTC)
+  math(EXPR month "${month} - 1")
+  set(weekdays Sun Mon Tue Wed Thu Fri Sat)
+  set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
+  list(GET weekdays ${weekday} weekday)
+  list(GET months ${month} month)
+  string(TIMESTAMP PIVRA_CHANGELOG_DATE "${weekday}, %d ${month} %Y %H:%M:%S +0000" UTC)
+  set(PIVRA_CONTACT "The pivra developers <pivra@example.org>")
+  file(READ CHANGELOG.md PIVRA_CHANGELOG)
+  configure_file(cmake/changelog.in ${PROJECT_BINARY_DIR}/changelog @ONLY)
+  pivra_gzip(${PROJECT_BINARY_DIR}/changelog ${PROJECT_BINARY_DIR}/changelog.gz)
+  install(FILES ${PROJECT_BINARY_DIR}/copyright ${PROJECT_BINARY_DIR}/changelog.gz
+          DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
   # pivra_<version>_<arch>.deb, installing under /usr.
   set(CPACK_GENERATOR DEB)
   set(CPACK_PACKAGE_NAME pivra)
-  set(CPACK_PACKAGE_CONTACT "pivra developers")
+  set(CPACK_PACKAGE_CONTACT ${PIVRA_CONTACT})
   set(CPACK_STRIP_FILES ON)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+      OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
   # Below the one-line summary, which is the project's description.
   string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
          "Each run writes one text file into the current directory: ten blocks, each\n"

@@ -8,7 +8,8 @@ cd "$root"
 
 scripts/ensure-packages.sh cmake make g++ libgtest-dev dieharder
 # The analysers, memcheck, what the install and package checks run, and strace.
-scripts/ensure-packages.sh valgrind cppcheck clang-tidy clang-format man-db dpkg-dev file strace
+scripts/ensure-packages.sh valgrind cppcheck clang-tidy clang-format man-db dpkg-dev file strace \
+  lintian mandoc
 
 # The unit and process tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 cmake --preset sanitize

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# `cmake --install` of a build: pivra lands in bin/ and its manual page in
-# share/man/man1/, the page renders cleanly with `man -l`, and the installed
+# `cmake --install` of a build: pivra lands in bin/, its manual page in
+# share/man/man1/ and its licence and changelog in share/doc/pivra/; the page renders cleanly with `man -l`, and the installed
 # program runs from PATH.
 # Usage: install_test.sh BUILD_DIR VERSION
 set -euo pipefail
@@ -14,9 +14,9 @@ trap 'rm -rf "$work"' EXIT
 
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
 installed=$(cd "$work/prefix" && find . ! -type d | sort)
-[ "$installed" = $'./bin/pivra\n./share/man/man1/pivra.1' ] ||
-  fail "installed files are not bin/pivra and share/man/man1/pivra.1:"$'\n'"$installed"
+[ "$installed" = $'./bin/pivra\n./share/doc/pivra/changelog.gz\n./share/doc/pivra/copyright\n./share/man/man1/pivra.1.gz' ] ||
+  fail "installed files are not pivra, its licence, changelog and manual page:"$'\n'"$installed"
 
-check_manual_page "$work/prefix/share/man/man1/pivra.1" "$version"
+check_manual_page "$work/prefix/share/man/man1/pivra.1.gz" "$version"
 PATH="$work/prefix/bin:$PATH" check_one_run "$work/prefix/bin/pivra"
 echo "PASS: installed under a prefix, manual page and one run checked"

@@ -14,7 +14,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 arch=$(dpkg --print-architecture)
-cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1 ||
+(umask 022 && cpack --config "$build/CPackConfig.cmake" -B "$work/out") >"$work/cpack.log" 2>&1 ||
   { cat "$work/cpack.log" >&2; fail "cpack failed"; }
 deb=$work/out/pivra_${version}_${arch}.deb
 [ -f "$deb" ] || fail "no $(basename "$deb"); cpack made: $(cd "$work/out" && ls)"
@@ -25,8 +25,15 @@ field() { dpkg-deb --field "$deb" "$1"; }
 [ "$(field Architecture)" = "$arch" ] || fail "package architecture $(field Architecture)"
 grep -q '^libc6 ' <<<"$(field Depends)" || fail "the package does not depend on libc6"
 contents=$(dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ {print $NF}' | sort)
-[ "$contents" = $'./usr/bin/pivra\n./usr/share/man/man1/pivra.1' ] ||
-  fail "the package holds more or less than pivra and its page:"$'\n'"$contents"
+[ "$contents" = "$(printf './usr/%s\n' bin/pivra share/doc/pivra/changelog.gz \
+  share/doc/pivra/copyright share/man/man1/pivra.1.gz)" ] ||
+  fail "the package holds more or less than pivra, its page, licence and changelog:"$'\n'"$contents"
+
+# Debian's own checks: no error or warning from lintian, none from mandoc on the page.
+findings=$(lintian --pedantic --display-info "$deb" 2>&1) || fail "lintian failed: $findings"
+if grep -E '^[EW]: ' <<<"$findings" >&2; then fail "lintian finds errors or warnings"; fi
+echo "lintian: ${findings:-nothing to say}"
+mandoc -Tlint "$build/pivra.1" >&2 || fail "mandoc -Tlint finds fault with the page"
 
 # A root of its own, with an empty dpkg database: libc6 is the host's, so the
 # dependency is not checked there.
@@ -39,7 +46,7 @@ dpkg --root="$root" "$force" --install "$deb" >"$work/dpkg.log" 2>&1 ||
   { cat "$work/dpkg.log" >&2; fail "dpkg --install into $root failed"; }
 [ "$(dpkg-query --root="$root" --show --showformat='${Status} ${Version}' pivra)" = \
   "install ok installed $version" ] || fail "dpkg does not list pivra $version as installed"
-check_manual_page "$root/usr/share/man/man1/pivra.1" "$version"
+check_manual_page "$root/usr/share/man/man1/pivra.1.gz" "$version"
 PATH="$root/usr/bin:$PATH" check_one_run "$root/usr/bin/pivra"
 echo "PASS: $(basename "$deb") installed into a temporary root and run from PATH"
 
@@ -50,7 +57,7 @@ if [ "${CI:-}" = true ] && [ "$(id -u)" -eq 0 ] &&
     { cat "$work/dpkg.log" >&2; fail "dpkg --install $deb failed"; }
   hash -r
   PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin check_one_run /usr/bin/pivra
-  [ "$(man --where pivra)" = /usr/share/man/man1/pivra.1 ] ||
+  [ "$(man --where pivra)" = /usr/share/man/man1/pivra.1.gz ] ||
     fail "man does not find the installed page"
   dpkg --purge pivra >/dev/null
   echo "PASS: $(basename "$deb") installed on this system, run from PATH and removed"
