@@ -17,7 +17,15 @@ if(PIVRA_HARDEN AND NOT WIN32)
   add_compile_options("$<$<CONFIG:Release>:-U_FORTIFY_SOURCE;-D_FORTIFY_SOURCE=2>"
                       "$<$<CONFIG:Release>:-fstack-protector-strong>")
   add_link_options("$<$<CONFIG:Release>:LINKER:-z,relro,-z,now>")
+elseif(PIVRA_HARDEN)
+  # Windows: stack canaries (libssp, linked in statically), a program that says
+  # it is aware of terminal services, and a release image without symbols.
+  add_compile_options("$<$<AND:$<CONFIG:Release>,$<COMPILE_LANGUAGE:C,CXX>>:-fstack-protector-strong>")
+  add_link_options("$<$<CONFIG:Release>:-fstack-protector-strong;-s>" LINKER:--tsaware)
 endif()
+
+# No build path in any output, whatever the source tree's place.
+add_compile_options("$<$<COMPILE_LANGUAGE:C,CXX>:-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=>")
 
 # Everything, tests included, built with these sanitizers (e.g. "address,undefined");
 # the first finding ends the process that made it.

@@ -8,7 +8,7 @@ cd "$root"
 
 installed=0
 scripts/ensure-packages.sh cmake make g++ libgtest-dev googletest g++-mingw-w64-i686 \
-  wine wine32:i386 || installed=$?
+  wine wine32:i386 git unzip || installed=$?
 if [ "$installed" = 3 ]; then
   echo "SKIP: Windows build and tests: mingw-w64 and Wine are missing and cannot be installed here"
   exit 0
@@ -19,6 +19,11 @@ fi
 [ -f build/ci/CMakeCache.txt ] || cmake --preset ci >/dev/null
 cmake --build build/ci --target pivra-seeded -j2 >/dev/null
 
+# Linked with the release's time stamp, pivra.exe is byte for byte the one the
+# release ships, so these tests run the shipped program.
+if git rev-parse --git-dir >/dev/null 2>&1; then
+  export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+fi
 cmake --preset windows
 cmake --build --preset windows -j2
 
@@ -30,6 +35,13 @@ export WINEDEBUG=-all
 # Say up front what will be skipped: ctest lists skipped tests without the reason.
 if [ "$(id -u)" != 0 ]; then
   echo "note: not root, so the full-disk and read-only Wine tests will be skipped (no tmpfs mounts)"
+fi
+
+if ! wine --version >/dev/null 2>&1; then
+  echo "SKIP: the Windows tests that run programs: Wine cannot start here ($(uname -r) runs no" \
+    "32-bit Linux program, and Wine's loader is one); the image and release tests still run"
+  ctest --preset windows
+  exit 0
 fi
 
 # ctest lists the unit tests by running them under Wine before any fixture runs, so

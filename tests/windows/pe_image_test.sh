@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
 # pivra.exe as Windows sees it before running it: a 32-bit console image that needs
 # no DLL beyond the system's own (so no mingw runtime DLL beside it), and that
-# reaches the system through the interfaces the program is built on.
-#   pe_image_test.sh OBJDUMP PIVRA_EXE
+# reaches the system through the interfaces the program is built on; shipped as
+# released: stripped, aware of terminal services, with its version and manifest.
+#   pe_image_test.sh OBJDUMP PIVRA_EXE VERSION
 set -uo pipefail
 export LC_ALL=C
 objdump=$1
 exe=$2
+version=$3
 
 headers=$("$objdump" -p "$exe") || exit 1
 failed=0
@@ -50,6 +52,13 @@ USER32.DLL CharToOemA"
 while read -r dll function; do
   grep -qx "$dll $function" <<<"$imports" || fail "does not import $function from $dll"
 done <<<"$expected"
+
+grep -q TERMINAL_SERVICE_AWARE <<<"$headers" || fail "not linked --tsaware"
+"$objdump" -t "$exe" | grep -q 'no symbols' || fail "not stripped"
+# The version resource's strings are UTF-16; the manifest is UTF-8.
+strings -el "$exe" | grep -A1 -x FileVersion | grep -qx "$version" ||
+  fail "no FileVersion $version in the version resource"
+grep -aq 'level="asInvoker"' "$exe" || fail "no manifest asking to run asInvoker"
 
 if [ "$failed" = 0 ]; then echo "PASS: PE32 console image importing only ${dlls//$'\n'/ }"; fi
 exit "$failed"

@@ -1,0 +1,55 @@
+#!/usr/bin/env bash
+# Builds the release from the committed tree into dist/:
+#   pivra_<version>_amd64.deb, pivra-<version>-win32.zip and SHA256SUMS.
+# Installs what it needs first, as scripts/test.sh does. Anyone who rebuilds the
+# same commit gets the same bytes: every date inside the artifacts comes from
+# SOURCE_DATE_EPOCH (the last commit's time unless it is set), and neither the
+# build's path, umask, locale nor time zone reaches them.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+scripts/ensure-packages.sh git cmake make g++ dpkg-dev file gzip mandoc zip \
+  g++-mingw-w64-i686 binutils-mingw-w64-i686
+
+export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
+export TZ=UTC LC_ALL=C
+umask 022
+[ -z "$(git status --porcelain --untracked-files=no)" ] ||
+  echo "note: uncommitted changes are left out: the release is built from HEAD" >&2
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+mkdir "$work/src"
+git archive HEAD | tar -x -C "$work/src"
+
+# Linux: the Debian package, through CPack.
+cmake -S "$work/src" -B "$work/linux" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$work/linux" -j"$(nproc)" >/dev/null
+cpack --config "$work/linux/CPackConfig.cmake" -B "$work/deb" >/dev/null
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/linux/CMakeCache.txt")
+deb=pivra_${version}_amd64.deb
+zip=pivra-${version}-win32.zip
+
+# Windows: the stripped pivra.exe with its resources, the licence, the README and
+# the manual page as HTML, text files with CR LF line ends.
+cmake -S "$work/src" -B "$work/windows" --toolchain "$work/src/cmake/mingw-w64-i686.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$work/windows" --target pivra -j"$(nproc)" >/dev/null
+stage=$work/zip
+mkdir "$stage"
+cp "$work/windows/pivra.exe" "$stage/"
+sed 's/$/\r/' "$work/src/LICENSE" >"$stage/LICENSE.txt"
+sed 's/$/\r/' "$work/src/README.md" >"$stage/README.txt"
+mandoc -T html "$work/windows/pivra.1" >"$stage/pivra.html"
+chmod 0755 "$stage/pivra.exe"
+chmod 0644 "$stage/LICENSE.txt" "$stage/README.txt" "$stage/pivra.html"
+touch -d "@$SOURCE_DATE_EPOCH" "$stage"/*
+# -X: no owner ids or extra time stamps; the members' times are local, so UTC.
+(cd "$stage" && zip -q -X "$work/$zip" pivra.exe pivra.html LICENSE.txt README.txt)
+
+mkdir -p dist
+rm -f "dist/$deb" "dist/$zip" dist/SHA256SUMS
+cp "$work/deb/$deb" "$work/$zip" dist/
+(cd dist && sha256sum "$deb" "$zip" >SHA256SUMS)
+cat dist/SHA256SUMS

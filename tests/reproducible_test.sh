@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# scripts/release.sh in two clones of the committed tree that differ in path (one
+# much longer), umask, time zone and locale: the two SHA256SUMS must be equal.
+# Then what the zip holds, and, given TESTED_EXE, that its pivra.exe is that file.
+# Usage: reproducible_test.sh SOURCE_DIR [TESTED_EXE]
+set -euo pipefail
+source_dir=$1
+tested_exe=${2:-}
+here=$(cd "$(dirname "$0")" && pwd)
+source "$here/tool_checks.sh"
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+first=$work/a
+second=$work/a-much-longer-path-to-a-second-clone/of/the/same/commit/pivra
+git clone -q "$source_dir" "$first"
+git clone -q "$source_dir" "$second"
+
+release() {
+  local clone=$1 mask=$2 zone=$3 locale=$4
+  (cd "$clone" && umask "$mask" && TZ=$zone LC_ALL=$locale scripts/release.sh) \
+    >"$clone.log" 2>&1 || { cat "$clone.log" >&2; fail "release.sh failed in $clone"; }
+}
+started=$SECONDS
+release "$first" 022 UTC C
+release "$second" 002 Pacific/Chatham C.UTF-8
+echo "two release builds in $((SECONDS - started)) s"
+if ! cmp -s "$first/dist/SHA256SUMS" "$second/dist/SHA256SUMS"; then
+  diff "$first/dist/SHA256SUMS" "$second/dist/SHA256SUMS" >&2 || true
+  fail "two release builds of one commit differ"
+fi
+
+version=$(sed -n 's/^project(pivra VERSION \([0-9.]*\).*/\1/p' "$first/CMakeLists.txt")
+zip=$first/dist/pivra-$version-win32.zip
+[ "$(unzip -Z1 "$zip")" = $'pivra.exe\npivra.html\nLICENSE.txt\nREADME.txt' ] ||
+  fail "the zip holds:"$'\n'"$(unzip -Z1 "$zip")"
+for text in LICENSE.txt README.txt; do
+  lines=$(unzip -p "$zip" "$text")
+  if grep -qv $'\r$' <<<"$lines"; then fail "$text has a line not ended by CR LF"; fi
+done
+if [ -n "$tested_exe" ]; then
+  unzip -p "$zip" pivra.exe | cmp -s - "$tested_exe" ||
+    fail "the zip's pivra.exe is not the one the Wine tests run"
+fi
+echo "PASS: $(tr '\n' ' ' <"$first/dist/SHA256SUMS")"
