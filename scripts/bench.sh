@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds Release with the benchmarks, runs them, then times whole processes in a
-# tmpfs directory against the floor (one getrandom call) and two peer scripts.
+# Builds Release with the benchmarks, runs them, counts equal consecutive outputs
+# of the generator and of the reference over 10^9 words each, then times whole
+# processes in a tmpfs directory against the floor (one getrandom call) and two
+# peer scripts.
 # Prints one table of ratios to the floor, with instruction counts and peak RSS.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -20,6 +22,8 @@ trap 'rm -rf "$results" "$work"' EXIT
 echo "== generator (ns per output; read items_per_second) =="
 "$build/bench/generator" --benchmark_repetitions=7 --benchmark_report_aggregates_only=true \
   --benchmark_out="$results/generator.json" --benchmark_out_format=json | grep median
+echo "== equal consecutive outputs =="
+"$build/bench/repeats"
 echo "== whole run in process =="
 (cd "$work" && "$build/bench/run" --benchmark_repetitions=5 \
   --benchmark_report_aggregates_only=true --benchmark_out="$results/run.json" \

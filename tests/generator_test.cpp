@@ -76,6 +76,28 @@ TEST(IsaacRefill, MatchesTheLiteralPassOverRandomStates) {
   }
 }
 
+// When both look-ups of one step read the slot being rewritten, y = (x + aa) ^ bb and
+// the result y ^ (x + aa) is bb again: the output repeats the one before. Slot 0 is
+// spared only because cc has just been added to bb; any other slot shows it.
+TEST(IsaacRefill, RepeatsTheOutputBeforeWhenBothLookUpsReadTheSlotItWrites) {
+  constexpr unsigned i = 1;  // only slot 0's step comes before, and it does not read slot 1
+  IsaacState state = StateFromBytes(9);
+  state.mm[i] = i << 2U;  // bits 2..9: the first look-up reads x itself
+  IsaacState probe = state;
+  IsaacRefill(probe);
+  const uint32_t bb = probe.randrsl[i - 1];
+  const uint32_t aa = (probe.mm[i] ^ bb) - state.mm[i];  // y = (x + aa) ^ bb, solved for aa
+  ASSERT_NE(probe.randrsl[i], bb);
+
+  // Bits 10..17 of x, chosen so that bits 10..17 of y are i too.
+  const uint32_t sum = ((state.mm[i] + aa) >> 10U) & 255U;
+  state.mm[i] += (((i ^ (bb >> 10U)) - sum) & 255U) << 10U;
+  state.index = IsaacSize;
+  IsaacSkip(state, i);
+  ASSERT_EQ(state.last, bb) << "slot 0's step read slot 1";
+  EXPECT_EQ(IsaacNext(state), bb);
+}
+
 TEST(IsaacNext, HandsOutSlotsInOrderAndRefillsOnlyWhenUsedUp) {
   IsaacState state = StateFromBytes(5);
   state.index = 255;
