@@ -1,12 +1,14 @@
-# Installing as a command-line tool: the program in bin/ and its manual page in
-# share/man/man1/, and a Debian package of both. The version comes from project().
+# Installing as command-line tools: pivra and pivra-check in bin/, their manual
+# pages in share/man/man1/, and a Debian package of them. The version comes from project().
 include(GNUInstallDirs)
 
-install(TARGETS pivra RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS pivra pivra-check RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 if(NOT WIN32)
   configure_file(man/pivra.1.in ${PROJECT_BINARY_DIR}/pivra.1 @ONLY)
-  install(FILES ${PROJECT_BINARY_DIR}/pivra.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  configure_file(man/pivra-check.1.in ${PROJECT_BINARY_DIR}/pivra-check.1 @ONLY)
+  install(FILES ${PROJECT_BINARY_DIR}/pivra.1 ${PROJECT_BINARY_DIR}/pivra-check.1
+          DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
   # pivra_<version>_<arch>.deb, installing under /usr.
   set(CPACK_GENERATOR DEB)

@@ -14,9 +14,10 @@ trap 'rm -rf "$work"' EXIT
 
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
 installed=$(cd "$work/prefix" && find . ! -type d | sort)
-[ "$installed" = $'./bin/pivra\n./share/man/man1/pivra.1' ] ||
-  fail "installed files are not bin/pivra and share/man/man1/pivra.1:"$'\n'"$installed"
+[ "$installed" = $'./bin/pivra\n./bin/pivra-check\n./share/man/man1/pivra-check.1\n./share/man/man1/pivra.1' ] ||
+  fail "installed files are not pivra and pivra-check in bin/ with their pages:"$'\n'"$installed"
 
 check_manual_page "$work/prefix/share/man/man1/pivra.1" "$version"
+check_page_renders "$work/prefix/share/man/man1/pivra-check.1" "$version"
 PATH="$work/prefix/bin:$PATH" check_one_run "$work/prefix/bin/pivra"
 echo "PASS: installed under a prefix, manual page and one run checked"

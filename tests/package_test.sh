@@ -25,8 +25,8 @@ field() { dpkg-deb --field "$deb" "$1"; }
 [ "$(field Architecture)" = "$arch" ] || fail "package architecture $(field Architecture)"
 grep -q '^libc6 ' <<<"$(field Depends)" || fail "the package does not depend on libc6"
 contents=$(dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ {print $NF}' | sort)
-[ "$contents" = $'./usr/bin/pivra\n./usr/share/man/man1/pivra.1' ] ||
-  fail "the package holds more or less than pivra and its page:"$'\n'"$contents"
+[ "$contents" = $'./usr/bin/pivra\n./usr/bin/pivra-check\n./usr/share/man/man1/pivra-check.1\n./usr/share/man/man1/pivra.1' ] ||
+  fail "the package holds more or less than pivra, pivra-check and their pages:"$'\n'"$contents"
 
 # A root of its own, with an empty dpkg database: libc6 is the host's, so the
 # dependency is not checked there.
@@ -40,6 +40,7 @@ dpkg --root="$root" "$force" --install "$deb" >"$work/dpkg.log" 2>&1 ||
 [ "$(dpkg-query --root="$root" --show --showformat='${Status} ${Version}' pivra)" = \
   "install ok installed $version" ] || fail "dpkg does not list pivra $version as installed"
 check_manual_page "$root/usr/share/man/man1/pivra.1" "$version"
+check_page_renders "$root/usr/share/man/man1/pivra-check.1" "$version"
 PATH="$root/usr/bin:$PATH" check_one_run "$root/usr/bin/pivra"
 echo "PASS: $(basename "$deb") installed into a temporary root and run from PATH"
 

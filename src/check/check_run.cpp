@@ -102,7 +102,8 @@ std::string LineStart(std::string_view name) {
       escaped += c;
     }
   }
-  return escaped.size() == name.size() ? escaped : "\\" + escaped;
+  if (escaped.size() != name.size()) escaped.insert(escaped.begin(), '\\');
+  return escaped;
 }
 
 void ReportUnreadable(const char* name, int code) {

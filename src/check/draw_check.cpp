@@ -11,7 +11,12 @@ namespace {
 
 FileFault Fault(unsigned line, std::string what) { return {line, std::move(what)}; }
 
-std::string Column(std::size_t index) { return "character " + std::to_string(index + 1); }
+// Built by appending: GCC 12 warns falsely about a literal put before a temporary.
+std::string Column(std::size_t index) {
+  std::string text = "character ";
+  text += std::to_string(index + 1);
+  return text;
+}
 
 // Why the line at `start` is not 23 characters ended by CR LF.
 FileFault LineEndFault(std::string_view bytes, std::size_t start, unsigned line) {
@@ -90,7 +95,10 @@ FileFault CheckDrawFile(std::string_view bytes, DrawTable& sets) {
 }
 
 std::string DescribeFault(const FileFault& fault) {
-  return fault.line == 0 ? std::string() : "line " + std::to_string(fault.line) + ": " + fault.what;
+  if (fault.line == 0) return {};
+  std::string text = "line ";
+  text += std::to_string(fault.line);
+  return text + ": " + fault.what;
 }
 
 }  // namespace pivra
