@@ -2,7 +2,8 @@
 # pivra-check.exe under Wine says what the Linux pivra-check says, byte for byte:
 #   pivra_check_exe_test.sh LINUX_PIVRA_CHECK LINUX_PIVRA_SEEDED PIVRA_CHECK_EXE
 # On files of the Linux pivra-seeded and broken copies of one: the same lines and
-# exit status when checking, and the same fairness report, p-values and picture.
+# exit status when checking, and the same fairness report, p-values and picture;
+# and a wildcard left to the program is expanded as a shell would.
 # Exits 77 (skipped) when the Linux build is not there to compare with.
 set -uo pipefail
 export LC_ALL=C
@@ -54,4 +55,7 @@ if ! cmp -s linux.svg windows.svg; then
   failed=1
 fi
 grep -q '^Verdict: no test flags' linux.out || { echo "FAIL: real files flagged"; failed=1; }
+# As cmd.exe would pass it: the C runtime expands the wildcard.
+"$WINE" "$exe" --fairness 'seed*' 2>&1 | tr -d '\r' | cmp -s - linux.out ||
+  { echo "FAIL: pivra-check.exe does not expand 'seed*' into the same files"; failed=1; }
 exit "$failed"
