@@ -24,4 +24,6 @@ endif()
 
 if(PIVRA_HARDEN AND CMAKE_BUILD_TYPE STREQUAL "Release")
   add_test(NAME hardening COMMAND bash ${tool_tests}/hardening_test.sh $<TARGET_FILE:pivra>)
+  add_test(NAME hardening_check COMMAND bash ${tool_tests}/hardening_test.sh
+                                         $<TARGET_FILE:pivra-check>)
 endif()

@@ -1,21 +1,24 @@
-# Installing as a command-line tool: the program in bin/, its manual page in
-# share/man/man1/, the licence and changelog in share/doc/pivra/, and a Debian
-# package of them. The version comes from project(); every date from
+# Installing as command-line tools: pivra and pivra-check in bin/, their manual
+# pages in share/man/man1/, the licence and changelog in share/doc/pivra/, and a
+# Debian package of them. The version comes from project(); every date from
 # SOURCE_DATE_EPOCH when it is set, so that a release rebuilds to the same bytes.
 include(GNUInstallDirs)
 
-install(TARGETS pivra RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS pivra pivra-check RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # The compiler's and runtime's version strings say nothing a user needs.
 if(CMAKE_OBJCOPY AND NOT WIN32)
-  install(CODE "execute_process(COMMAND ${CMAKE_OBJCOPY} --remove-section=.comment
-                \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/pivra\"
-                COMMAND_ERROR_IS_FATAL ANY)")
+  foreach(program pivra pivra-check)
+    install(CODE "execute_process(COMMAND ${CMAKE_OBJCOPY} --remove-section=.comment
+                  \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}\"
+                  COMMAND_ERROR_IS_FATAL ANY)")
+  endforeach()
 endif()
 
 # The page's date: the release's, in UTC whatever the time zone.
 string(TIMESTAMP PIVRA_MANUAL_DATE "%Y-%m-%d" UTC)
 configure_file(man/pivra.1.in ${PROJECT_BINARY_DIR}/pivra.1 @ONLY)
+configure_file(man/pivra-check.1.in ${PROJECT_BINARY_DIR}/pivra-check.1 @ONLY)
 
 # Compressed without a name or time in the header (-n).
 function(pivra_gzip input output)
@@ -24,8 +27,10 @@ function(pivra_gzip input output)
 endfunction()
 
 if(NOT WIN32)
-  pivra_gzip(${PROJECT_BINARY_DIR}/pivra.1 ${PROJECT_BINARY_DIR}/pivra.1.gz)
-  install(FILES ${PROJECT_BINARY_DIR}/pivra.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  foreach(page pivra.1 pivra-check.1)
+    pivra_gzip(${PROJECT_BINARY_DIR}/${page} ${PROJECT_BINARY_DIR}/${page}.gz)
+    install(FILES ${PROJECT_BINARY_DIR}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  endforeach()
 
   # The licence in Debian's machine-readable form.
   file(READ LICENSE licence)
@@ -66,6 +71,7 @@ if(NOT WIN32)
   string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
          "Each run writes one text file into the current directory: ten blocks, each\n"
          "one random permutation of 1..80 cut into ten sorted sets of eight. The\n"
-         "generator is seeded only from the system's cryptographic random source.")
+         "generator is seeded only from the system's cryptographic random source.\n"
+         "pivra-check verifies such files and judges the fairness of an archive of them.")
   include(CPack)
 endif()

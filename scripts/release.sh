@@ -9,7 +9,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-scripts/ensure-packages.sh git cmake make g++ dpkg-dev file gzip mandoc zip \
+scripts/ensure-packages.sh git cmake make g++ dpkg-dev file gzip mandoc zip libboost-math-dev \
   g++-mingw-w64-i686 binutils-mingw-w64-i686
 
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
@@ -31,22 +31,27 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/linux/CMakeCache.t
 deb=pivra_${version}_amd64.deb
 zip=pivra-${version}-win32.zip
 
-# Windows: the stripped pivra.exe with its resources, the licence, the README and
-# the manual page as HTML, text files with CR LF line ends.
+# Windows: the stripped pivra.exe and pivra-check.exe with their resources, their
+# manual pages as HTML, the licence and the README, text files with CR LF line ends.
 cmake -S "$work/src" -B "$work/windows" --toolchain "$work/src/cmake/mingw-w64-i686.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
-cmake --build "$work/windows" --target pivra -j"$(nproc)" >/dev/null
+cmake --build "$work/windows" --target pivra pivra-check -j"$(nproc)" >/dev/null
 stage=$work/zip
 mkdir "$stage"
-cp "$work/windows/pivra.exe" "$stage/"
+members=()
+for program in pivra pivra-check; do
+  cp "$work/windows/$program.exe" "$stage/"
+  mandoc -T html "$work/windows/$program.1" >"$stage/$program.html"
+  chmod 0755 "$stage/$program.exe"
+  members+=("$program.exe" "$program.html")
+done
 sed 's/$/\r/' "$work/src/LICENSE" >"$stage/LICENSE.txt"
 sed 's/$/\r/' "$work/src/README.md" >"$stage/README.txt"
-mandoc -T html "$work/windows/pivra.1" >"$stage/pivra.html"
-chmod 0755 "$stage/pivra.exe"
-chmod 0644 "$stage/LICENSE.txt" "$stage/README.txt" "$stage/pivra.html"
+members+=(LICENSE.txt README.txt)
+chmod 0644 "$stage"/*.html "$stage"/*.txt
 touch -d "@$SOURCE_DATE_EPOCH" "$stage"/*
 # -X: no owner ids or extra time stamps; the members' times are local, so UTC.
-(cd "$stage" && zip -q -X "$work/$zip" pivra.exe pivra.html LICENSE.txt README.txt)
+(cd "$stage" && zip -q -X "$work/$zip" "${members[@]}")
 
 mkdir -p dist
 rm -f "dist/$deb" "dist/$zip" dist/SHA256SUMS

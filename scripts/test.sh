@@ -6,7 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-scripts/ensure-packages.sh cmake make g++ libgtest-dev dieharder
+scripts/ensure-packages.sh cmake make g++ libgtest-dev libboost-math-dev dieharder
 # The analysers, memcheck, what the install and package checks run, and strace.
 scripts/ensure-packages.sh valgrind cppcheck clang-tidy clang-format man-db dpkg-dev file strace \
   lintian mandoc

@@ -7,17 +7,18 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 installed=0
-scripts/ensure-packages.sh cmake make g++ libgtest-dev googletest g++-mingw-w64-i686 \
-  wine wine32:i386 git unzip || installed=$?
+scripts/ensure-packages.sh cmake make g++ libgtest-dev googletest libboost-math-dev \
+  g++-mingw-w64-i686 wine wine32:i386 git unzip || installed=$?
 if [ "$installed" = 3 ]; then
   echo "SKIP: Windows build and tests: mingw-w64 and Wine are missing and cannot be installed here"
   exit 0
 fi
 [ "$installed" = 0 ] || exit "$installed"
 
-# The Linux pivra-seeded, whose files the Windows one must match byte for byte.
+# The Linux pivra-seeded and pivra-check, whose files and reports the Windows ones
+# must match byte for byte.
 [ -f build/ci/CMakeCache.txt ] || cmake --preset ci >/dev/null
-cmake --build build/ci --target pivra-seeded -j2 >/dev/null
+cmake --build build/ci --target pivra-seeded pivra-check -j2 >/dev/null
 
 # Linked with the release's time stamp, pivra.exe is byte for byte the one the
 # release ships, so these tests run the shipped program.

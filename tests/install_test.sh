@@ -14,9 +14,11 @@ trap 'rm -rf "$work"' EXIT
 
 cmake --install "$build" --prefix "$work/prefix" >/dev/null
 installed=$(cd "$work/prefix" && find . ! -type d | sort)
-[ "$installed" = $'./bin/pivra\n./share/doc/pivra/changelog.gz\n./share/doc/pivra/copyright\n./share/man/man1/pivra.1.gz' ] ||
-  fail "installed files are not pivra, its licence, changelog and manual page:"$'\n'"$installed"
+[ "$installed" = "$(printf './%s\n' bin/pivra bin/pivra-check share/doc/pivra/changelog.gz \
+  share/doc/pivra/copyright share/man/man1/pivra-check.1.gz share/man/man1/pivra.1.gz)" ] ||
+  fail "installed files are not pivra, pivra-check, their pages, licence and changelog:"$'\n'"$installed"
 
 check_manual_page "$work/prefix/share/man/man1/pivra.1.gz" "$version"
+check_page_renders "$work/prefix/share/man/man1/pivra-check.1.gz" "$version"
 PATH="$work/prefix/bin:$PATH" check_one_run "$work/prefix/bin/pivra"
 echo "PASS: installed under a prefix, manual page and one run checked"

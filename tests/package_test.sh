@@ -25,15 +25,15 @@ field() { dpkg-deb --field "$deb" "$1"; }
 [ "$(field Architecture)" = "$arch" ] || fail "package architecture $(field Architecture)"
 grep -q '^libc6 ' <<<"$(field Depends)" || fail "the package does not depend on libc6"
 contents=$(dpkg-deb --contents "$deb" | awk '$1 !~ /^d/ {print $NF}' | sort)
-[ "$contents" = "$(printf './usr/%s\n' bin/pivra share/doc/pivra/changelog.gz \
-  share/doc/pivra/copyright share/man/man1/pivra.1.gz)" ] ||
-  fail "the package holds more or less than pivra, its page, licence and changelog:"$'\n'"$contents"
+[ "$contents" = "$(printf './usr/%s\n' bin/pivra bin/pivra-check share/doc/pivra/changelog.gz \
+  share/doc/pivra/copyright share/man/man1/pivra-check.1.gz share/man/man1/pivra.1.gz)" ] ||
+  fail "the package holds more or less than pivra, pivra-check, their pages, licence and changelog:"$'\n'"$contents"
 
-# Debian's own checks: no error or warning from lintian, none from mandoc on the page.
+# Debian's own checks: no error or warning from lintian, none from mandoc on the pages.
 findings=$(lintian --pedantic --display-info "$deb" 2>&1) || fail "lintian failed: $findings"
 if grep -E '^[EW]: ' <<<"$findings" >&2; then fail "lintian finds errors or warnings"; fi
 echo "lintian: ${findings:-nothing to say}"
-mandoc -Tlint "$build/pivra.1" >&2 || fail "mandoc -Tlint finds fault with the page"
+mandoc -Tlint "$build/pivra.1" "$build/pivra-check.1" >&2 || fail "mandoc -Tlint finds fault with a page"
 
 # A root of its own, with an empty dpkg database: libc6 is the host's, so the
 # dependency is not checked there.
@@ -47,6 +47,7 @@ dpkg --root="$root" "$force" --install "$deb" >"$work/dpkg.log" 2>&1 ||
 [ "$(dpkg-query --root="$root" --show --showformat='${Status} ${Version}' pivra)" = \
   "install ok installed $version" ] || fail "dpkg does not list pivra $version as installed"
 check_manual_page "$root/usr/share/man/man1/pivra.1.gz" "$version"
+check_page_renders "$root/usr/share/man/man1/pivra-check.1.gz" "$version"
 PATH="$root/usr/bin:$PATH" check_one_run "$root/usr/bin/pivra"
 echo "PASS: $(basename "$deb") installed into a temporary root and run from PATH"
 

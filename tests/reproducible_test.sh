@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # scripts/release.sh in two clones of the committed tree that differ in path (one
 # much longer), umask, time zone and locale: the two SHA256SUMS must be equal.
-# Then what the zip holds, and, given TESTED_EXE, that its pivra.exe is that file.
-# Usage: reproducible_test.sh SOURCE_DIR [TESTED_EXE]
+# Then what the zip holds, and that its programs are the TESTED_EXE files given.
+# Usage: reproducible_test.sh SOURCE_DIR [TESTED_EXE...]
 set -euo pipefail
 source_dir=$1
-tested_exe=${2:-}
+shift
 here=$(cd "$(dirname "$0")" && pwd)
 source "$here/tool_checks.sh"
 
@@ -32,14 +32,15 @@ fi
 
 version=$(sed -n 's/^project(pivra VERSION \([0-9.]*\).*/\1/p' "$first/CMakeLists.txt")
 zip=$first/dist/pivra-$version-win32.zip
-[ "$(unzip -Z1 "$zip")" = $'pivra.exe\npivra.html\nLICENSE.txt\nREADME.txt' ] ||
+[ "$(unzip -Z1 "$zip")" = "$(printf '%s\n' pivra.exe pivra.html pivra-check.exe pivra-check.html \
+  LICENSE.txt README.txt)" ] ||
   fail "the zip holds:"$'\n'"$(unzip -Z1 "$zip")"
 for text in LICENSE.txt README.txt; do
   lines=$(unzip -p "$zip" "$text")
   if grep -qv $'\r$' <<<"$lines"; then fail "$text has a line not ended by CR LF"; fi
 done
-if [ -n "$tested_exe" ]; then
-  unzip -p "$zip" pivra.exe | cmp -s - "$tested_exe" ||
-    fail "the zip's pivra.exe is not the one the Wine tests run"
-fi
+for tested in "$@"; do
+  unzip -p "$zip" "$(basename "$tested")" | cmp -s - "$tested" ||
+    fail "the zip's $(basename "$tested") is not the one the Windows tests run"
+done
 echo "PASS: $(tr '\n' ' ' <"$first/dist/SHA256SUMS")"

@@ -29,10 +29,21 @@ check_manual_page() {
   if grep -n '.\{81,\}' <<<"$rendered" >&2; then fail "lines wider than 80 columns"; fi
 }
 
+# Another page renders with no groff warning, the build's version in its footer.
+check_page_renders() {
+  local page=$1 version=$2 warnings
+  [ -f "$page" ] || fail "no manual page at $page"
+  warnings=$(MANWIDTH=80 man --warnings=w -l "$page" 2>&1 >/dev/null)
+  [ -z "$warnings" ] || fail "man -l warns about $page:"$'\n'"$warnings"
+  MANWIDTH=80 man -l "$page" 2>/dev/null | grep -q "^pivra $version  " ||
+    fail "the footer of $page does not name pivra $version"
+}
+
 # `pivra` found on PATH is EXPECTED; one run in an empty directory, given an
-# argument that it ignores, prints nothing, exits 0 and writes one file of 2775 bytes.
+# argument that it ignores, prints nothing, exits 0 and writes one file of 2775 bytes,
+# which the pivra-check beside it calls valid.
 check_one_run() {
-  local expected=$1 found dir status=0 output files size
+  local expected=$1 found dir status=0 output files size checked
   found=$(command -v pivra) || fail "pivra is not on PATH"
   [ "$found" = "$expected" ] || fail "pivra on PATH is $found, not $expected"
   dir=$(mktemp -d)
@@ -40,10 +51,12 @@ check_one_run() {
   output=$(cat "$dir.out")
   files=$(cd "$dir" && ls)
   size=$(cd "$dir" && stat -c %s -- * 2>/dev/null || true)
+  checked=$(cd "$dir" && pivra-check -- * 2>&1 || true)
   rm -rf "$dir" "$dir.out"
   [ "$status" -eq 0 ] || fail "pivra exited $status: $output"
   [ -z "$output" ] || fail "pivra printed: $output"
   grep -qxE 'pivra-[0-9]{4}(-[0-9]{2}){5}[0-9]{1,10}\.TXT' <<<"$files" ||
     fail "pivra wrote not one draw file but: $files"
   [ "$size" = 2775 ] || fail "the draw file holds $size bytes, not 2775"
+  [ "$checked" = "$files: OK" ] || fail "pivra-check on PATH says: $checked"
 }

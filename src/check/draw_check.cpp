@@ -1,0 +1,104 @@
+#include "check/draw_check.h"
+
+#include <cstdint>
+#include <cstring>
+#include <utility>
+
+#include "run/draw_file.h"  // LineLength
+
+namespace pivra {
+namespace {
+
+FileFault Fault(unsigned line, std::string what) { return {line, std::move(what)}; }
+
+// Built by appending: GCC 12 warns falsely about a literal put before a temporary.
+std::string Column(std::size_t index) {
+  std::string text = "character ";
+  text += std::to_string(index + 1);
+  return text;
+}
+
+// Why the line at `start` is not 23 characters ended by CR LF.
+FileFault LineEndFault(std::string_view bytes, std::size_t start, unsigned line) {
+  const std::size_t end = std::min(bytes.find_first_of("\r\n", start), bytes.size());
+  const std::size_t length = end - start;
+  // A long line may run past what was read, so only a short one gets its length.
+  if (length > LineLength) return Fault(line, "more than 23 characters");
+  if (length < LineLength) return Fault(line, std::to_string(length) + " characters, not 23");
+  if (end == bytes.size()) return Fault(line, "no CR LF: the file ends inside the line");
+  if (bytes[end] == '\n') return Fault(line, "ended by LF alone, not CR LF");
+  return Fault(line, "CR not followed by LF");
+}
+
+// One set line: eight two-digit numbers of 1..80, single spaces apart, ascending,
+// none already on an earlier line of the block. `seen_on` holds those lines by number.
+FileFault CheckSetLine(const char* text, unsigned line, uint8_t* seen_on, uint8_t* set) {
+  unsigned previous = 0;
+  for (unsigned k = 0; k < SetSize; ++k) {
+    const std::size_t at = 3 * static_cast<std::size_t>(k);
+    for (std::size_t i = at; i < at + 2; ++i) {
+      if (text[i] < '0' || text[i] > '9') return Fault(line, Column(i) + " is not a digit");
+    }
+    if (k + 1 < SetSize && text[at + 2] != ' ')
+      return Fault(line, Column(at + 2) + " is not a space");
+    const std::string_view number(text + at, 2);
+    const auto value = static_cast<unsigned>((text[at] - '0') * 10 + (text[at + 1] - '0'));
+    if (value < 1 || value > RowLength) {
+      return Fault(line, std::string(number) + " is outside 01..80");
+    }
+    if (value <= previous) {
+      return Fault(line, std::string(number) + " after " + std::string(text + at - 3, 2) +
+                             ": not strictly ascending");
+    }
+    if (seen_on[value] != 0) {
+      return Fault(line, std::string(number) + " is already in this block, on line " +
+                             std::to_string(seen_on[value]));
+    }
+    seen_on[value] = static_cast<uint8_t>(line);
+    set[k] = static_cast<uint8_t>(value);
+    previous = value;
+  }
+  return {};
+}
+
+}  // namespace
+
+FileFault CheckDrawFile(std::string_view bytes, DrawTable& sets) {
+  static_assert(FileLineCount < 256, "lines are kept in bytes");
+  uint8_t seen_on[RowLength + 1] = {};
+  unsigned set = 0;
+  for (unsigned line = 1; line <= FileLineCount; ++line) {
+    const std::size_t start = (line - 1) * LineBytes;
+    if (start >= bytes.size()) {
+      return Fault(line, line == 1
+                             ? "missing: the file is empty"
+                             : "missing: the file ends after line " + std::to_string(line - 1));
+    }
+    if (bytes.size() - start < LineBytes || bytes[start + LineLength] != '\r' ||
+        bytes[start + LineLength + 1] != '\n') {
+      return LineEndFault(bytes, start, line);
+    }
+    const std::string_view text = bytes.substr(start, LineLength);
+    if ((line - 1) % LinesPerBlock == 0) {
+      if (text.find_first_not_of('=') != std::string_view::npos) {
+        return Fault(line, "not a separator of 23 '='");
+      }
+      std::memset(seen_on, 0, sizeof seen_on);
+      continue;
+    }
+    FileFault fault = CheckSetLine(text.data(), line, seen_on, TableSet(sets, set));
+    if (fault.line != 0) return fault;
+    ++set;
+  }
+  if (bytes.size() > DrawFileSize) return Fault(FileLineCount + 1, "text after the last line");
+  return {};
+}
+
+std::string DescribeFault(const FileFault& fault) {
+  if (fault.line == 0) return {};
+  std::string text = "line ";
+  text += std::to_string(fault.line);
+  return text + ": " + fault.what;
+}
+
+}  // namespace pivra

@@ -1,0 +1,28 @@
+// Whether some bytes are a whole, untouched draw file, and the sets they hold.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "run/draw_table.h"
+
+namespace pivra {
+
+constexpr unsigned FileLineCount = 111;  // a separator, then ten blocks each closed by one
+constexpr unsigned LinesPerBlock = SetsPerBlock + 1;
+constexpr std::size_t LineBytes = 25;  // 23 characters, CR LF
+constexpr std::size_t DrawFileSize = FileLineCount * LineBytes;
+
+struct FileFault {
+  unsigned line = 0;  // 1-based; 0 when the file is valid
+  std::string what;
+};
+
+// The first fault in `bytes`, line by line from the top; on none the sets go to `sets`.
+FileFault CheckDrawFile(std::string_view bytes, DrawTable& sets);
+
+// "line N: what", or "" for a valid file.
+std::string DescribeFault(const FileFault& fault);
+
+}  // namespace pivra

@@ -1,0 +1,144 @@
+#include "check/fairness.h"
+
+#include <boost/math/distributions/chi_squared.hpp>
+#include <cmath>
+#include <numeric>
+#include <vector>
+
+namespace pivra {
+namespace {
+
+// Chi-squared holds only where every cell expects at least this many.
+constexpr double MinExpected = 5.0;
+
+// A block's margins are fixed (each number in one set, eight numbers a set), so
+// X2 x 79/80 follows chi-squared with 79 x 9 = 711 degrees of freedom.
+constexpr double BySetScale = 79.0 / 80.0;
+constexpr double BySetFreedom = 711.0;
+
+// Two numbers share one of a block's sets with chance 7/79. The 3,160 pair counts
+// hang together: X2 x 77/79 follows chi-squared with 3,160 - 80 = 3,080 degrees.
+constexpr double PairShare = 7.0 / 79.0;
+constexpr double PairScale = 77.0 / 79.0;
+constexpr double PairFreedom = 3080.0;
+
+double UpperTail(double statistic, double freedom) {
+  namespace bm = boost::math;
+  return bm::cdf(bm::complement(bm::chi_squared(freedom), statistic));
+}
+
+TestResult Judged(double raw, double scale, double freedom) {
+  const double statistic = raw * scale;
+  return {true, raw, statistic, freedom, UpperTail(statistic, freedom)};
+}
+
+TestResult BySetTest(const FairnessCounts& counts) {
+  const double expected = static_cast<double>(counts.blocks) / SetsPerBlock;
+  double x2 = 0;
+  for (const uint64_t(&row)[SetsPerBlock] : counts.by_set) {
+    for (const uint64_t count : row) {
+      const double d = static_cast<double>(count) - expected;
+      x2 += d * d / expected;
+    }
+  }
+  return Judged(x2, BySetScale, BySetFreedom);
+}
+
+TestResult PairTest(const FairnessCounts& counts) {
+  const auto blocks = static_cast<double>(counts.blocks);
+  const double expected = blocks * PairShare;
+  const double variance = expected * (1 - PairShare);
+  double x2 = 0;
+  for (unsigned i = 0; i < RowLength; ++i) {
+    for (unsigned j = i + 1; j < RowLength; ++j) {
+      const double d = static_cast<double>(counts.pairs[i][j]) - expected;
+      x2 += d * d / variance;
+    }
+  }
+  return Judged(x2, PairScale, PairFreedom);
+}
+
+// How many ways eight distinct numbers of 1..80 reach each sum.
+std::vector<uint64_t> SetSumWays() {
+  std::vector<std::vector<uint64_t>> ways(SetSize + 1, std::vector<uint64_t>(SetSumMax + 1));
+  ways[0][0] = 1;
+  for (unsigned v = 1; v <= RowLength; ++v) {
+    for (unsigned k = SetSize; k >= 1; --k) {
+      for (unsigned sum = SetSumMax; sum >= v; --sum) ways[k][sum] += ways[k - 1][sum - v];
+    }
+  }
+  return ways[SetSize];
+}
+
+// Neighbouring sums merged from the low end until each bin expects enough; a
+// short tail joins the last bin.
+TestResult SetSumTest(const FairnessCounts& counts) {
+  const std::vector<uint64_t> ways = SetSumWays();
+  const auto all_ways = static_cast<double>(std::accumulate(ways.begin(), ways.end(), uint64_t{0}));
+  std::vector<double> expected;
+  std::vector<double> observed;
+  double e = 0;
+  double o = 0;
+  for (unsigned sum = 0; sum <= SetSumMax; ++sum) {
+    e += static_cast<double>(counts.blocks) * static_cast<double>(ways[sum]) / all_ways;
+    o += static_cast<double>(counts.sums[sum]);
+    if (e >= MinExpected) {
+      expected.push_back(e);
+      observed.push_back(o);
+      e = o = 0;
+    }
+  }
+  if (expected.size() < 2) return {};
+  expected.back() += e;
+  observed.back() += o;
+  double x2 = 0;
+  for (std::size_t bin = 0; bin < expected.size(); ++bin) {
+    const double d = observed[bin] - expected[bin];
+    x2 += d * d / expected[bin];
+  }
+  return Judged(x2, 1.0, static_cast<double>(expected.size() - 1));
+}
+
+}  // namespace
+
+void CountDrawTable(FairnessCounts& counts, const DrawTable& sets) {
+  for (unsigned block = 0; block < RowCount; ++block) {
+    // One set per block counts for the sum, turning with the block's number, so
+    // that the counted sets are independent.
+    const auto summed = static_cast<unsigned>(counts.blocks % SetsPerBlock);
+    for (unsigned s = 0; s < SetsPerBlock; ++s) {
+      const uint8_t* set = TableSet(sets, block * SetsPerBlock + s);
+      unsigned sum = 0;
+      for (unsigned k = 0; k < SetSize; ++k) {
+        ++counts.by_set[set[k] - 1][s];
+        sum += set[k];
+        // Ascending, so set[k] < set[m].
+        for (unsigned m = k + 1; m < SetSize; ++m) ++counts.pairs[set[k] - 1][set[m] - 1];
+      }
+      if (s == summed) ++counts.sums[sum];
+    }
+    ++counts.blocks;
+  }
+}
+
+FairnessReport JudgeFairness(const FairnessCounts& counts) {
+  FairnessReport report{};
+  report.blocks = counts.blocks;
+  // The pair cells expect the least: B x 7/79 of them at least 5.
+  report.min_blocks = static_cast<uint64_t>(std::ceil(MinExpected / PairShare));
+  if (counts.blocks < report.min_blocks) return report;
+  report.by_set = BySetTest(counts);
+  report.pairs = PairTest(counts);
+  report.set_sum = SetSumTest(counts);
+  return report;
+}
+
+bool Flagged(const TestResult& test) { return test.judged && test.p < FairnessAlpha; }
+
+double BySetResidual(const FairnessCounts& counts, unsigned n, unsigned s) {
+  const double expected = static_cast<double>(counts.blocks) / SetsPerBlock;
+  if (expected == 0) return 0;
+  return (static_cast<double>(counts.by_set[n - 1][s]) - expected) / std::sqrt(expected);
+}
+
+}  // namespace pivra

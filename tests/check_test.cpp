@@ -1,0 +1,177 @@
+// The built pivra-check as a process: the faults it names, and its fairness
+// report on real and on biased files.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "check_tool.h"
+#include "temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+void WriteFile(const fs::path& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+std::string ReadFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// The file of pivra-seeded SEED, written in a directory of its own and moved to `path`.
+void WriteSeededFile(const fs::path& path, unsigned seed) {
+  const fs::path run = path.string() + ".run";
+  fs::create_directory(run);
+  const std::string command =
+      "cd '" + run.string() + "' && '" PIVRA_SEEDED "' " + std::to_string(seed);
+  ASSERT_EQ(std::system(command.c_str()), 0);
+  fs::rename(fs::directory_iterator(run)->path(), path);
+  fs::remove(run);
+}
+
+// Ten blocks, each `permute`d from 1..80, cut into sets and written as pivra does.
+template <typename Permute>
+std::string DrawFileText(Permute permute) {
+  const std::string separator = std::string(23, '=') + "\r\n";
+  std::string text = separator;
+  for (int block = 0; block < 10; ++block) {
+    std::vector<int> row(80);
+    for (int i = 0; i < 80; ++i) row[i] = i + 1;
+    permute(row);
+    for (int set = 0; set < 10; ++set) {
+      std::sort(row.begin() + set * 8, row.begin() + set * 8 + 8);
+      for (int k = 0; k < 8; ++k) {
+        char number[4];
+        std::snprintf(number, sizeof number, k < 7 ? "%02d " : "%02d", row[set * 8 + k]);
+        text += number;
+      }
+      text += "\r\n";
+    }
+    text += separator;
+  }
+  return text;
+}
+
+class CheckTest : public ::testing::Test {
+ protected:
+  void SetUp() override { dir_ = MakeTempDir("pivra-check-test"); }
+  void TearDown() override { fs::remove_all(dir_); }
+  fs::path dir_;
+};
+
+TEST_F(CheckTest, ValidFilesPassAndEachFaultIsNamedWithItsLine) {
+  WriteSeededFile(dir_ / "valid", 1);
+  const std::string valid = ReadFile(dir_ / "valid");
+  const auto line = [&valid](int n) { return valid.substr((n - 1) * 25, 25); };
+  const auto with_line = [&valid](int n, const std::string& text) {
+    return std::string(valid).replace((n - 1) * 25, 25, text);
+  };
+  std::string lf_only = valid;
+  std::erase(lf_only, '\r');
+  std::string swapped = line(3);
+  std::swap_ranges(swapped.begin(), swapped.begin() + 2, swapped.begin() + 3);
+  struct Case {
+    std::string bytes, fault;
+  };
+  const std::vector<Case> cases = {
+      {"", "line 1: missing: the file is empty"},
+      {valid.substr(0, 50 * 25), "line 51: missing: the file ends after line 50"},
+      {valid.substr(0, 50 * 25 + 10), "line 51: 10 characters, not 23"},
+      {valid.substr(0, valid.size() - 2), "line 111: no CR LF: the file ends inside the line"},
+      {valid + "\r\n", "line 112: text after the last line"},
+      {lf_only, "line 1: ended by LF alone, not CR LF"},
+      {std::string(valid).insert(4 * 25 + 3, "x"), "line 5: more than 23 characters"},
+      {std::string(valid).replace(7 * 25 - 1, 1, "x"), "line 7: CR not followed by LF"},
+      {std::string(valid).replace(11 * 25 + 5, 1, "-"), "line 12: not a separator of 23 '='"},
+      {std::string(valid).replace(25 + 3, 1, "x"), "line 2: character 4 is not a digit"},
+      {std::string(valid).replace(25 + 2, 1, "_"), "line 2: character 3 is not a space"},
+      {std::string(valid).replace(25 + 21, 2, "81"), "line 2: 81 is outside 01..80"},
+      {with_line(3, swapped), "line 3: " + line(3).substr(0, 2) + " after " + line(3).substr(3, 2) +
+                                  ": not strictly ascending"},
+      {with_line(3, line(2)),
+       "line 3: " + line(2).substr(0, 2) + " is already in this block, on line 2"},
+  };
+  std::vector<std::string> args{(dir_ / "valid").string()};
+  std::string expected = args[0] + ": OK\n";
+  std::string failures;
+  for (std::size_t i = 0; i < cases.size(); ++i) {
+    args.push_back((dir_ / ("case" + std::to_string(i))).string());
+    WriteFile(args.back(), cases[i].bytes);
+    failures += args.back() + ": FAILED " + cases[i].fault + "\n";
+  }
+  // A name that could pass for two lines is escaped as sha256sum does.
+  args.push_back((dir_ / "a\nb").string());
+  fs::copy_file(dir_ / "valid", args.back());
+  expected += failures + "\\" + dir_.string() + "/a\\nb: OK\n";
+
+  CheckOutcome outcome = RunPivraCheck(args);
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_EQ(outcome.out, expected);
+  args.insert(args.begin(), "-q");
+  EXPECT_EQ(RunPivraCheck(args).out, failures);
+
+  outcome = RunPivraCheck({args[1], (dir_ / "missing").string()});
+  EXPECT_EQ(outcome.status, 2) << "a file that cannot be read";
+  EXPECT_EQ(outcome.out,
+            args[1] + ": OK\n" + (dir_ / "missing").string() + ": FAILED open or read\n");
+  EXPECT_EQ(RunPivraCheck({}).status, 2) << "no file named";
+  EXPECT_EQ(RunPivraCheck({"--svg", "x.svg", args[1]}).status, 2) << "a picture needs --fairness";
+}
+
+TEST_F(CheckTest, RealFilesAreJudgedFairAndDrawn) {
+  std::vector<std::string> args{"--fairness", "--svg", (dir_ / "map.svg").string()};
+  for (unsigned seed = 1; seed <= 60; ++seed) {
+    args.push_back((dir_ / ("seed" + std::to_string(seed))).string());
+    WriteSeededFile(args.back(), seed);
+  }
+  const CheckOutcome outcome = RunPivraCheck(args);
+  EXPECT_EQ(outcome.status, 0) << outcome.out;
+  EXPECT_TRUE(outcome.out.starts_with("Fairness of 60 files, 600 blocks; 0 skipped"))
+      << outcome.out;
+  EXPECT_EQ(outcome.out.find("FLAGGED"), std::string::npos) << outcome.out;
+  EXPECT_NE(outcome.out.find("Verdict: no test flags these draws"), std::string::npos);
+  const std::string svg = ReadFile(dir_ / "map.svg");
+  EXPECT_TRUE(svg.starts_with("<?xml")) << svg.substr(0, 100);
+  EXPECT_TRUE(svg.ends_with("</svg>\n"));
+
+  args.resize(3 + 5);  // five files are too few to judge
+  const CheckOutcome few = RunPivraCheck(args);
+  EXPECT_EQ(few.status, 1);
+  EXPECT_NE(few.out.find("Too small to judge"), std::string::npos) << few.out;
+}
+
+TEST_F(CheckTest, ShuffleThatNeverLeavesANumberInPlaceIsFlagged) {
+  std::mt19937 random(16);
+  // Sattolo's shuffle: a random cycle through all 80 places, so no number stays put.
+  const auto sattolo = [&random](std::vector<int>& row) {
+    for (std::size_t i = row.size() - 1; i > 0; --i) {
+      std::swap(row[i], row[std::uniform_int_distribution<std::size_t>(0, i - 1)(random)]);
+    }
+  };
+  std::vector<std::string> args{"--fairness"};
+  for (int file = 0; file < 300; ++file) {
+    args.push_back((dir_ / ("biased" + std::to_string(file))).string());
+    WriteFile(args.back(), DrawFileText(sattolo));
+  }
+  args.push_back((dir_ / "empty").string());
+  WriteFile(args.back(), "");
+  const CheckOutcome outcome = RunPivraCheck(args);
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_NE(outcome.out.find("skipped " + args.back() + ": line 1: missing"), std::string::npos)
+      << outcome.out;
+  EXPECT_NE(outcome.out.find("number by set position: chi2"), std::string::npos);
+  const std::size_t by_set = outcome.out.find("number by set position");
+  EXPECT_EQ(outcome.out.find("  FLAGGED", by_set), outcome.out.find('\n', by_set) + 1)
+      << outcome.out;
+}
+
+}  // namespace
