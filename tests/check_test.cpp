@@ -124,6 +124,9 @@ TEST_F(CheckTest, ValidFilesPassAndEachFaultIsNamedWithItsLine) {
   EXPECT_EQ(outcome.out,
             args[1] + ": OK\n" + (dir_ / "missing").string() + ": FAILED open or read\n");
   EXPECT_EQ(RunPivraCheck({}).status, 2) << "no file named";
+  outcome = RunPivraCheck({"--version", args[1]});
+  EXPECT_EQ(outcome.status, 0);
+  EXPECT_EQ(outcome.out, "pivra-check " PIVRA_VERSION "\n") << "the version alone, nothing checked";
   EXPECT_EQ(RunPivraCheck({"--svg", "x.svg", args[1]}).status, 2) << "a picture needs --fairness";
 }
 

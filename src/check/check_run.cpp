@@ -21,9 +21,12 @@ constexpr int StatusTrouble = 2;  // a usage error, or a file that cannot be rea
 
 constexpr const char* Usage =
     "usage: pivra-check [-q] FILE...\n"
-    "       pivra-check --fairness [--svg OUT.svg] FILE...\n";
+    "       pivra-check --fairness [--svg OUT.svg] FILE...\n"
+    "       pivra-check --help | --version\n";
 
 struct Options {
+  bool help = false;
+  bool version = false;
   bool quiet = false;
   bool fairness = false;
   const char* svg = nullptr;
@@ -43,6 +46,12 @@ bool ParseArguments(int argc, const char* const* argv, Options& options) {
       options.files.push_back(argv[i]);
     } else if (arg == "--") {
       only_files = true;
+    } else if (arg == "--help") {
+      options.help = true;
+      return true;
+    } else if (arg == "--version") {
+      options.version = true;
+      return true;
     } else if (arg == "-q") {
       options.quiet = true;
     } else if (arg == "--fairness") {
@@ -221,7 +230,14 @@ int JudgeFiles(const Options& options) {
 int RunCheck(int argc, const char* const* argv) {
   Options options;
   if (!ParseArguments(argc, argv, options)) return StatusTrouble;
-  int status = options.fairness ? JudgeFiles(options) : CheckFiles(options);
+  int status = StatusValid;
+  if (options.help) {
+    (void)std::fputs(Usage, stdout);
+  } else if (options.version) {
+    (void)std::fputs("pivra-check " PIVRA_VERSION "\n", stdout);
+  } else {
+    status = options.fairness ? JudgeFiles(options) : CheckFiles(options);
+  }
   // A report that did not reach its reader is no success.
   if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
     (void)std::fprintf(stderr, "pivra-check: standard output: %s\n", std::strerror(LastError()));
