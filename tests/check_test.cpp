@@ -128,6 +128,8 @@ TEST_F(CheckTest, ValidFilesPassAndEachFaultIsNamedWithItsLine) {
   EXPECT_EQ(outcome.status, 0);
   EXPECT_EQ(outcome.out, "pivra-check " PIVRA_VERSION "\n") << "the version alone, nothing checked";
   EXPECT_EQ(RunPivraCheck({"--svg", "x.svg", args[1]}).status, 2) << "a picture needs --fairness";
+  EXPECT_EQ(RunPivraCheck({"--fairness", "--svg", args[1], args[1]}).status, 2);
+  EXPECT_EQ(RunPivraCheck({args[1]}).out, args[1] + ": OK\n") << "--svg never replaces a file";
 }
 
 TEST_F(CheckTest, RealFilesAreJudgedFairAndDrawn) {
@@ -146,10 +148,14 @@ TEST_F(CheckTest, RealFilesAreJudgedFairAndDrawn) {
   EXPECT_TRUE(svg.starts_with("<?xml")) << svg.substr(0, 100);
   EXPECT_TRUE(svg.ends_with("</svg>\n"));
 
-  args.resize(3 + 5);  // five files are too few to judge
+  args.resize(3 + 5);       // five files are too few to judge,
+  args.push_back(args[3]);  // and a copy of one adds nothing
   const CheckOutcome few = RunPivraCheck(args);
   EXPECT_EQ(few.status, 1);
   EXPECT_NE(few.out.find("Too small to judge"), std::string::npos) << few.out;
+  EXPECT_NE(few.out.find("skipped " + args[3] + ": a copy of a file already counted"),
+            std::string::npos)
+      << few.out;
 }
 
 TEST_F(CheckTest, ShuffleThatNeverLeavesANumberInPlaceIsFlagged) {

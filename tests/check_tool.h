@@ -18,11 +18,11 @@ struct CheckOutcome {
 };
 
 inline CheckOutcome RunPivraCheck(const std::vector<std::string>& args) {
-  const std::filesystem::path out =
-      std::filesystem::temp_directory_path() / ("pivra-check-out-" + std::to_string(getpid()));
+  std::string out = (std::filesystem::temp_directory_path() / "pivra-check-out-XXXXXX").string();
+  const int fd = mkstemp(out.data());  // a new file of its own, never one planted under /tmp
+  EXPECT_GE(fd, 0) << out;
   const pid_t child = fork();
   if (child == 0) {
-    const int fd = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     if (fd < 0 || dup2(fd, 1) < 0) _exit(120);
     std::vector<char*> argv{const_cast<char*>(PIVRA_CHECK_BINARY)};
     for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -32,6 +32,7 @@ inline CheckOutcome RunPivraCheck(const std::vector<std::string>& args) {
   }
   int status = 0;
   waitpid(child, &status, 0);
+  close(fd);
   std::ifstream in(out, std::ios::binary);
   std::stringstream text;
   text << in.rdbuf();

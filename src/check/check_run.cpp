@@ -1,11 +1,15 @@
 #include "check/check_run.h"
 
+#include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <numeric>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 #include "check/draw_check.h"
@@ -38,6 +42,13 @@ bool UsageError(const char* problem, const char* what = "") {
   return false;
 }
 
+bool EndsWithSvg(std::string_view name) {
+  if (name.size() < 4) return false;
+  std::string end(name.substr(name.size() - 4));
+  for (char& c : end) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return end == ".svg";
+}
+
 bool ParseArguments(int argc, const char* const* argv, Options& options) {
   bool only_files = false;
   for (int i = 1; i < argc; ++i) {
@@ -67,6 +78,11 @@ bool ParseArguments(int argc, const char* const* argv, Options& options) {
   }
   if (options.files.empty()) return UsageError("no file given");
   if (options.svg != nullptr && !options.fairness) return UsageError("--svg needs --fairness");
+  // The picture replaces whatever has its name: with the name forgotten,
+  // "--svg *.TXT" would write it over a draw file.
+  if (options.svg != nullptr && !EndsWithSvg(options.svg)) {
+    return UsageError("--svg wants a name ending in .svg, not ", options.svg);
+  }
   return true;
 }
 
@@ -98,7 +114,11 @@ int WriteWholeFile(const char* name, const std::string& text) {
 
 // A name as sha256sum prints it: a backslash, CR or LF in it is escaped and the
 // line then starts with a backslash, so no name can pass for another line.
+// Windows names hold no CR or LF, and there the backslash separates folders.
 std::string LineStart(std::string_view name) {
+#ifdef _WIN32
+  return std::string(name);
+#endif
   std::string escaped;
   for (const char c : name) {
     if (c == '\\') {
@@ -164,7 +184,7 @@ void PrintTest(const char* name, const TestResult& test, const std::string& how)
 // Prints the report; true when it finds nothing against the draws.
 bool PrintFairness(const FairnessReport& report, std::size_t files,
                    const std::vector<std::string>& skipped) {
-  std::printf("Fairness of %zu files, %llu blocks; %zu skipped as invalid.\n", files,
+  std::printf("Fairness of %zu files, %llu blocks; %zu skipped.\n", files,
               static_cast<unsigned long long>(report.blocks), skipped.size());
   for (const std::string& line : skipped) std::printf("skipped %s\n", line.c_str());
   if (report.blocks < report.min_blocks) {
@@ -192,12 +212,21 @@ bool PrintFairness(const FairnessReport& report, std::size_t files,
   return flagged == 0 && report.set_sum.judged;
 }
 
+// FNV-1a over the whole file: to know a copy of a file already counted.
+uint64_t Fingerprint(std::string_view bytes) {
+  return std::accumulate(bytes.begin(), bytes.end(), uint64_t{14695981039346656037U},
+                         [](uint64_t hash, char c) {
+                           return (hash ^ static_cast<unsigned char>(c)) * 1099511628211U;
+                         });
+}
+
 int JudgeFiles(const Options& options) {
   int status = StatusValid;
   std::string bytes;
   DrawTable sets{};
   const auto counts = std::make_unique<FairnessCounts>();
   std::vector<std::string> skipped;
+  std::unordered_set<uint64_t> counted;
   std::size_t valid = 0;
   for (const char* name : options.files) {
     if (const int code = ReadDrawFile(name, bytes); code != 0) {
@@ -208,6 +237,12 @@ int JudgeFiles(const Options& options) {
     const FileFault fault = CheckDrawFile(bytes, sets);
     if (fault.line != 0) {
       skipped.push_back(LineStart(name) + ": " + DescribeFault(fault));
+      continue;
+    }
+    // Two runs never draw the same file: a second one is a copy, and counting
+    // it twice would make fair draws look unfair.
+    if (!counted.insert(Fingerprint(bytes)).second) {
+      skipped.push_back(LineStart(name) + ": a copy of a file already counted");
       continue;
     }
     CountDrawTable(*counts, sets);

@@ -1,5 +1,6 @@
 #include "check/draw_check.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <utility>

@@ -24,11 +24,15 @@ constexpr Rgb Low{33, 102, 172};   // blue: fewer than expected
 constexpr Rgb Mid{247, 247, 247};  // near white: as expected
 constexpr Rgb High{178, 24, 43};   // red: more than expected
 
+// The whole text, however long: a cut-off piece would break the picture.
 template <typename... Args>
 std::string Format(const char* format, Args... args) {
-  char text[512];
-  const int length = std::snprintf(text, sizeof text, format, args...);
-  return {text, static_cast<std::size_t>(std::clamp(length, 0, static_cast<int>(sizeof text) - 1))};
+  const int length = std::snprintf(nullptr, 0, format, args...);
+  if (length <= 0) return {};
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  (void)std::snprintf(text.data(), text.size(), format, args...);
+  text.pop_back();
+  return text;
 }
 
 std::string Colour(double residual) {
