@@ -12,15 +12,22 @@ cd "$root"
 scripts/ensure-packages.sh git cmake make g++ dpkg-dev file gzip mandoc zip libboost-math-dev \
   g++-mingw-w64-i686 binutils-mingw-w64-i686
 
-export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
-export TZ=UTC LC_ALL=C
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+  SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
+fi
+# Zip members carry local times, sorting follows the locale, and the package's
+# modes follow the umask: all three are fixed here.
+export SOURCE_DATE_EPOCH TZ=UTC LC_ALL=C
 umask 022
 [ -z "$(git status --porcelain --untracked-files=no)" ] ||
   echo "note: uncommitted changes are left out: the release is built from HEAD" >&2
 
-work=$(mktemp -d)
+# Inside the tree, so that its place and the length of its path reach the build:
+# two clones in unlike places must still give the same bytes.
+work=$root/build/release-of-head
+rm -rf "$work"
 trap 'rm -rf "$work"' EXIT
-mkdir "$work/src"
+mkdir -p "$work/src"
 git archive HEAD | tar -x -C "$work/src"
 
 # Linux: the Debian package, through CPack.

@@ -1,5 +1,6 @@
 #include "run/failure.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -69,7 +70,8 @@ std::size_t FormatReport(const RunFailure& failure, char* report) {
   const int length = std::snprintf(
       report, ReportCapacity, "Exception %s in module %.260s at %08X.\r\n%s%s\r\n", failure.name,
       module.name, static_cast<unsigned>(offset), failure.text, add_stop ? "." : "");
-  return length < 0 ? 0 : static_cast<std::size_t>(length);
+  if (length < 0) return 0;
+  return std::min(static_cast<std::size_t>(length), ReportCapacity - 1);
 }
 
 void ReportFailure(const RunFailure& failure) {
