@@ -55,11 +55,6 @@ bool WriteAll(const unsigned char* bytes, std::size_t length) {
   return true;
 }
 
-// One reference output scaled into 0 .. n - 1 the way IsaacBelow scales pivra's.
-uint16_t ReferenceBelow(reference::IsaacContext& ctx, uint16_t n) {
-  return static_cast<uint16_t>((uint64_t{n} * reference::Next(ctx)) >> 32U);
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -85,9 +80,9 @@ int main(int argc, char** argv) {
     std::size_t length = 0;
     while (length + 4 <= sizeof block) {
       if (options.below != 0) {
-        block[length++] =
-            static_cast<unsigned char>(options.reference ? ReferenceBelow(ctx, options.below)
-                                                         : pivra::IsaacBelow(state, options.below));
+        block[length++] = static_cast<unsigned char>(
+            options.reference ? pivra::IsaacScaleBelow(reference::Next(ctx), options.below)
+                              : pivra::IsaacBelow(state, options.below));
         continue;
       }
       const uint32_t word = options.reference ? reference::Next(ctx) : pivra::IsaacNext(state);

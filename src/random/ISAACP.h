@@ -48,12 +48,17 @@ inline uint32_t IsaacNext(IsaacState& state) {
 // Throws `count` outputs away, leaving exactly the state `count` advances leave.
 void IsaacSkip(IsaacState& state, int32_t count);
 
-// floor(n * output / 2^32): one output scaled into 0 .. n - 1, no rejection.
+// floor(n * word / 2^32): a word scaled into 0 .. n - 1, no rejection.
 // The two 16-bit halves keep every step below 2^32.
-inline uint16_t IsaacBelow(IsaacState& state, uint16_t n) {
-  const uint32_t r = IsaacNext(state);
+inline uint16_t IsaacScaleBelow(uint32_t word, uint16_t n) {
   const uint32_t limit = n;
-  return static_cast<uint16_t>((limit * (r >> 16U) + ((limit * (r & 0xFFFFU)) >> 16U)) >> 16U);
+  return static_cast<uint16_t>((limit * (word >> 16U) + ((limit * (word & 0xFFFFU)) >> 16U)) >>
+                               16U);
+}
+
+// One output scaled into 0 .. n - 1.
+inline uint16_t IsaacBelow(IsaacState& state, uint16_t n) {
+  return IsaacScaleBelow(IsaacNext(state), n);
 }
 
 // Overwrites the whole state from the system source, refills and warms up.
