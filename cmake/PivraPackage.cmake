@@ -4,11 +4,15 @@
 # SOURCE_DATE_EPOCH when it is set, so that a release rebuilds to the same bytes.
 include(GNUInstallDirs)
 
-install(TARGETS pivra pivra-check RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+set(programs pivra)
+if(PIVRA_BUILD_CHECK)
+  list(APPEND programs pivra-check)
+endif()
+install(TARGETS ${programs} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 # The compiler's and runtime's version strings say nothing a user needs.
 if(CMAKE_OBJCOPY AND NOT WIN32)
-  foreach(program pivra pivra-check)
+  foreach(program ${programs})
     install(CODE "execute_process(COMMAND ${CMAKE_OBJCOPY} --remove-section=.comment
                   \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}\"
                   COMMAND_ERROR_IS_FATAL ANY)")
@@ -27,7 +31,8 @@ function(pivra_gzip input output)
 endfunction()
 
 if(NOT WIN32)
-  foreach(page pivra.1 pivra-check.1)
+  foreach(program ${programs})
+    set(page ${program}.1)
     pivra_gzip(${PROJECT_BINARY_DIR}/${page} ${PROJECT_BINARY_DIR}/${page}.gz)
     install(FILES ${PROJECT_BINARY_DIR}/${page}.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   endforeach()
@@ -41,14 +46,9 @@ if(NOT WIN32)
   configure_file(cmake/copyright.in ${PROJECT_BINARY_DIR}/copyright @ONLY)
   # The changelog under one entry in Debian's form, which the package's tools
   # read; CHANGELOG.md follows whole, as the old changelog they leave alone.
-  string(TIMESTAMP weekday "%w" UTC)
-  string(TIMESTAMP month "%m" UTC)
-  math(EXPR month "${month} - 1")
-  set(weekdays Sun Mon Tue Wed Thu Fri Sat)
-  set(months Jan Feb Mar Apr May Jun Jul Aug Sep Oct Nov Dec)
-  list(GET weekdays ${weekday} weekday)
-  list(GET months ${month} month)
-  string(TIMESTAMP PIVRA_CHANGELOG_DATE "${weekday}, %d ${month} %Y %H:%M:%S +0000" UTC)
+  # CMake names days and months in English whatever the locale (checked under
+  # C.UTF-8 and de_DE.UTF-8), as the changelog's date wants.
+  string(TIMESTAMP PIVRA_CHANGELOG_DATE "%a, %d %b %Y %H:%M:%S +0000" UTC)
   set(PIVRA_CONTACT "The pivra developers <pivra@example.org>")
   file(READ CHANGELOG.md PIVRA_CHANGELOG)
   configure_file(cmake/changelog.in ${PROJECT_BINARY_DIR}/changelog @ONLY)

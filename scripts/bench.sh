@@ -9,10 +9,10 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 build="$root/build/bench"
 python=/usr/bin/python3  # the interpreter itself, not a version-manager shim
 
-"$root/scripts/ensure-packages.sh" cmake make g++ gcc libbenchmark-dev hyperfine valgrind \
+"$root/scripts/ensure-packages.sh" cmake make g++ gcc libbenchmark-dev libboost-math-dev hyperfine valgrind \
   python3 coreutils
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
-  -DPIVRA_BENCHMARKS=ON >/dev/null
+  -DPIVRA_BENCHMARKS=ON -DPIVRA_CHECK=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" >/dev/null
 
 results=$(mktemp -d)

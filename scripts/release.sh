@@ -31,7 +31,8 @@ mkdir -p "$work/src"
 git archive HEAD | tar -x -C "$work/src"
 
 # Linux: the Debian package, through CPack.
-cmake -S "$work/src" -B "$work/linux" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake -S "$work/src" -B "$work/linux" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+  -DPIVRA_CHECK=ON >/dev/null
 cmake --build "$work/linux" -j"$(nproc)" >/dev/null
 cpack --config "$work/linux/CPackConfig.cmake" -B "$work/deb" >/dev/null
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/linux/CMakeCache.txt")
@@ -41,7 +42,7 @@ zip=pivra-${version}-win32.zip
 # Windows: the stripped pivra.exe and pivra-check.exe with their resources, their
 # manual pages as HTML, the licence and the README, text files with CR LF line ends.
 cmake -S "$work/src" -B "$work/windows" --toolchain "$work/src/cmake/mingw-w64-i686.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DPIVRA_CHECK=ON >/dev/null
 cmake --build "$work/windows" --target pivra pivra-check -j"$(nproc)" >/dev/null
 stage=$work/zip
 mkdir "$stage"
