@@ -1,6 +1,13 @@
 #!/usr/bin/env bash
 # Installs the Debian packages given as arguments that are not installed yet.
-# Exits 3, saying why, when they are missing and cannot be installed here.
+# Exits 3, saying why, when they are missing and cannot be installed here (not
+# root, or no apt-get), and 4 when apt-get could not install them.
+#
+# A package index can be broken for a day (a mirror half synced, or one
+# architecture's list out of step), and `apt-get update` then fails as a whole
+# even though the lists that did download hold what is asked for. So a failed
+# update is retried, then the install goes ahead with the lists at hand: only the
+# install's own result decides. Nothing is ever removed or downgraded.
 set -euo pipefail
 
 missing=()
@@ -21,5 +28,26 @@ for package in "${missing[@]}"; do
 done
 echo "installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+
+updated=0
+for attempt in 1 2 3; do
+  if apt-get update -qq >"$log" 2>&1; then
+    updated=1
+    break
+  fi
+  if [ "$attempt" -lt 3 ]; then sleep "${PIVRA_APT_RETRY_PAUSE:-5}"; fi
+done
+if [ "$updated" = 0 ]; then
+  echo "note: apt-get update failed 3 times; installing from the package lists at hand:" >&2
+  grep '^E: ' "$log" | head -n 2 >&2 || true
+fi
+
+if ! apt-get install -y -qq --no-install-recommends --no-remove "${missing[@]}" >"$log" 2>&1; then
+  echo "cannot install ${missing[*]}:" >&2
+  grep -E '^(E|W): ' "$log" | head -n 2 >&2 || tail -n 2 "$log" >&2
+  [ "$updated" = 1 ] ||
+    echo "the likely cause: a broken or out-of-step package index (apt-get update failed)" >&2
+  exit 4
+fi
