@@ -10,16 +10,20 @@ set(tool_tests ${PROJECT_SOURCE_DIR}/tests)
 # the analysers need to look at the sources once only, and an instrumented
 # program is not one to install.
 if(NOT PIVRA_SANITIZE)
-  add_test(NAME install COMMAND bash ${tool_tests}/install_test.sh ${PROJECT_BINARY_DIR}
-                                     ${PROJECT_VERSION})
-  add_test(NAME package COMMAND bash ${tool_tests}/package_test.sh ${PROJECT_BINARY_DIR}
-                                     ${PROJECT_VERSION})
+  foreach(way install package)
+    add_test(NAME ${way} COMMAND bash ${tool_tests}/installed_test.sh ${way} ${PROJECT_BINARY_DIR}
+                                      ${PROJECT_VERSION})
+  endforeach()
+  add_test(NAME ensure_packages COMMAND bash ${tool_tests}/ensure_packages_test.sh
+                                             ${PROJECT_SOURCE_DIR})
   add_test(NAME memcheck COMMAND bash ${tool_tests}/memcheck_test.sh $<TARGET_FILE:pivra>)
 
   set(lint ${PROJECT_SOURCE_DIR}/scripts/lint.sh)
   add_test(NAME clang_format COMMAND bash ${lint} format)
   add_test(NAME cppcheck COMMAND bash ${lint} cppcheck)
   add_test(NAME clang_tidy COMMAND bash ${lint} clang-tidy ${PROJECT_BINARY_DIR})
+  # Slow for what it adds to a quick loop: `ctest -LE slow` leaves it out.
+  set_tests_properties(clang_tidy PROPERTIES LABELS slow)
 endif()
 
 if(PIVRA_HARDEN AND CMAKE_BUILD_TYPE STREQUAL "Release")

@@ -1,4 +1,4 @@
-# Checks shared by the install and package tests; sourced, not run.
+# Checks shared by the tests of installed and released programs; sourced, not run.
 
 fail() {
   echo "FAIL: $*" >&2

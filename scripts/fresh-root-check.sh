@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Checks the README's set-up promise before a release: on a fresh minimal Debian 12
+# (debootstrap --variant=minbase, with the security and updates lists a real
+# machine has) holding only git and a clone of HEAD, scripts/run.sh must write a
+# file and scripts/test.sh must pass. Prints each command's exit status and time.
+# Needs root and the network; the bootstrap tarball is cached in build/, the root
+# itself is made anew each time in build/fresh-root. Not part of the test command.
+#   scripts/fresh-root-check.sh [MIRROR]   (default http://deb.debian.org/debian)
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+mirror=${1:-http://deb.debian.org/debian}
+suite=bookworm
+target=$root/build/fresh-root
+cache=$root/build/fresh-root-cache/$suite-minbase.tgz
+
+[ "$(id -u)" = 0 ] || { echo "fresh-root-check.sh needs root (debootstrap, chroot, mounts)" >&2; exit 2; }
+scripts/ensure-packages.sh debootstrap git
+
+unmount() { findmnt -rn -o TARGET | grep "^$target/" | sort -r | xargs -r umount -l; }
+unmount
+rm -rf "$target"
+trap unmount EXIT
+if [ ! -f "$cache" ]; then
+  mkdir -p "$(dirname "$cache")"
+  debootstrap --variant=minbase --make-tarball="$cache.part" "$suite" "$target" "$mirror" >/dev/null
+  mv "$cache.part" "$cache"
+  rm -rf "$target"
+fi
+debootstrap --variant=minbase --unpack-tarball="$cache" "$suite" "$target" "$mirror" >/dev/null
+
+cat >"$target/etc/apt/sources.list" <<EOF
+deb $mirror $suite main
+deb $mirror $suite-updates main
+deb http://deb.debian.org/debian-security $suite-security main
+EOF
+cp /etc/resolv.conf "$target/etc/resolv.conf"
+# No service starts inside the root.
+printf '#!/bin/sh\nexit 101\n' >"$target/usr/sbin/policy-rc.d"
+chmod +x "$target/usr/sbin/policy-rc.d"
+for fs in proc sys dev; do
+  mount --rbind "/$fs" "$target/$fs"
+  mount --make-rslave "$target/$fs"
+done
+
+inside() {
+  env -i HOME=/root TERM=dumb LANG=C.UTF-8 PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
+    chroot "$target" bash -c "$1"
+}
+inside 'apt-get update -qq; DEBIAN_FRONTEND=noninteractive apt-get install -y -qq git >/dev/null'
+git clone -q "$root" "$target/root/pivra"
+git -C "$target/root/pivra" log -1 --format='HEAD %h %s'
+
+report=()
+for command in 'mkdir -p /root/run && cd /root/run && /root/pivra/scripts/run.sh' \
+  'cd /root/pivra && scripts/test.sh'; do
+  echo "== $command"
+  started=$SECONDS
+  status=0
+  inside "$command" || status=$?
+  report+=("status $status in $((SECONDS - started)) s: $command")
+done
+echo "== written: $(ls "$target/root/run")"
+printf '%s\n' "${report[@]}"
