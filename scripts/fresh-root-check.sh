@@ -17,7 +17,7 @@ cache=$root/build/fresh-root-cache/$suite-minbase.tgz
 [ "$(id -u)" = 0 ] || { echo "fresh-root-check.sh needs root (debootstrap, chroot, mounts)" >&2; exit 2; }
 scripts/ensure-packages.sh debootstrap git
 
-unmount() { findmnt -rn -o TARGET | grep "^$target/" | sort -r | xargs -r umount -l; }
+unmount() { findmnt -rn -o TARGET | { grep "^$target/" || true; } | sort -r | xargs -r umount -l; }
 unmount
 rm -rf "$target"
 trap unmount EXIT
