@@ -39,27 +39,32 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/linux/CMakeCache.t
 deb=pivra_${version}_amd64.deb
 zip=pivra-${version}-win32.zip
 
-# Windows: the stripped pivra.exe and pivra-check.exe with their resources, their
-# manual pages as HTML, the licence and the README, text files with CR LF line ends.
+# Windows: one folder pivra-<version>-win32/ holding the stripped pivra.exe and
+# pivra-check.exe with their resources, their manual pages as HTML linked to each
+# other, the licence and the README for Windows users, text files with CR LF.
 cmake -S "$work/src" -B "$work/windows" --toolchain "$work/src/cmake/mingw-w64-i686.cmake" \
   -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DPIVRA_CHECK=ON >/dev/null
 cmake --build "$work/windows" --target pivra pivra-check -j"$(nproc)" >/dev/null
-stage=$work/zip
-mkdir "$stage"
-members=()
+top=${zip%.zip}
+stage=$work/zip/$top
+mkdir -p "$stage"
+members=("$top/")
 for program in pivra pivra-check; do
   cp "$work/windows/$program.exe" "$stage/"
-  mandoc -T html "$work/windows/$program.1" >"$stage/$program.html"
+  mandoc -T html "$work/windows/$program.1" |
+    sed -E 's|<b>(pivra(-check)?)</b>\(1\)|<a href="\1.html"><b>\1</b>(1)</a>|g' \
+      >"$stage/$program.html"
   chmod 0755 "$stage/$program.exe"
-  members+=("$program.exe" "$program.html")
+  members+=("$top/$program.exe" "$top/$program.html")
 done
 sed 's/$/\r/' "$work/src/LICENSE" >"$stage/LICENSE.txt"
-sed 's/$/\r/' "$work/src/README.md" >"$stage/README.txt"
-members+=(LICENSE.txt README.txt)
+sed 's/$/\r/' "$work/windows/README.txt" >"$stage/README.txt"
+members+=("$top/LICENSE.txt" "$top/README.txt")
 chmod 0644 "$stage"/*.html "$stage"/*.txt
-touch -d "@$SOURCE_DATE_EPOCH" "$stage"/*
+chmod 0755 "$stage"
+touch -d "@$SOURCE_DATE_EPOCH" "$stage" "$stage"/*
 # -X: no owner ids or extra time stamps; the members' times are local, so UTC.
-(cd "$stage" && zip -q -X "$work/$zip" "${members[@]}")
+(cd "$work/zip" && zip -q -X "$work/$zip" "${members[@]}")
 
 mkdir -p dist
 rm -f "dist/$deb" "dist/$zip" dist/SHA256SUMS

@@ -32,13 +32,18 @@ fi
 
 version=$(sed -n 's/^project(pivra VERSION \([0-9.]*\).*/\1/p' "$first/CMakeLists.txt")
 zip=$first/dist/pivra-$version-win32.zip
-[ "$(unzip -Z1 "$zip")" = "$(printf '%s\n' pivra.exe pivra.html pivra-check.exe pivra-check.html \
-  LICENSE.txt README.txt)" ] ||
-  fail "the zip holds:"$'\n'"$(unzip -Z1 "$zip")"
+top=pivra-$version-win32
+[ "$(unzip -Z1 "$zip")" = "$(printf "$top/%s\n" "" pivra.exe pivra.html pivra-check.exe \
+  pivra-check.html LICENSE.txt README.txt)" ] ||
+  fail "the zip holds not one folder $top/ of the programs and their papers:"$'\n'"$(unzip -Z1 "$zip")"
+# Notepad shows plain ASCII with CR LF right, whatever its age.
 for text in LICENSE.txt README.txt; do
-  lines=$(unzip -p "$zip" "$text")
+  lines=$(unzip -p "$zip" "$top/$text")
   if grep -qv $'\r$' <<<"$lines"; then fail "$text has a line not ended by CR LF"; fi
+  if LC_ALL=C grep -q '[^[:print:][:space:]]' <<<"$lines"; then fail "$text is not ASCII"; fi
 done
+unzip -p "$zip" "$top/pivra-check.html" | grep -q '<a href="pivra.html"><b>pivra</b>(1)</a>' ||
+  fail "pivra-check.html does not link to pivra.html"
 # Built from the working tree, the tested programs are the release's only when
 # the tree is HEAD and they were linked with its time (scripts/windows-tests.sh).
 if [ -n "$(git -C "$source_dir" status --porcelain --untracked-files=no)" ]; then
@@ -46,7 +51,7 @@ if [ -n "$(git -C "$source_dir" status --porcelain --untracked-files=no)" ]; the
   set --
 fi
 for tested in "$@"; do
-  unzip -p "$zip" "$(basename "$tested")" | cmp -s - "$tested" ||
+  unzip -p "$zip" "$top/$(basename "$tested")" | cmp -s - "$tested" ||
     fail "the zip's $(basename "$tested") is not the one the Windows tests run"
 done
 echo "PASS: $(tr '\n' ' ' <"$first/dist/SHA256SUMS")"

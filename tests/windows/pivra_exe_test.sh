@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # pivra.exe as a real process under Wine, one case per call, in a fresh directory:
-#   pivra_exe_test.sh CASE PIVRA_EXE OBJDUMP PIVRA_CHECK_EXE
+#   pivra_exe_test.sh CASE PIVRA_EXE OBJDUMP PIVRA_CHECK_EXE README
 # CASE is normal_run, arguments_ignored, full_disk, read_only_directory or
-# no_system_source.
+# no_system_source. README is the zip's README.txt, whose table of reports must
+# list what the failing cases print.
 # Exits 0 when the case passed, 1 when it failed, 77 when this machine cannot set
 # it up (the reason is printed). Needs WINE and the Wine session's WINEPREFIX.
 set -uo pipefail
@@ -12,6 +13,7 @@ case_name=$1
 exe=$2
 objdump=$3
 check_exe=$4
+readme=$5
 WINE=${WINE:-wine}
 
 failed=0
@@ -124,6 +126,13 @@ expect_report() {
   fi
 }
 
+# The zip's README lists the report's last line, as pivra.exe printed it, in its
+# table of reports: the line, then what it means indented below it.
+expect_listed_in_readme() {
+  awk -v want="    $1" 'previous == want && /^        [^ ]/ { found = 1 } { previous = $0 }
+    END { exit !found }' "$readme" || fail "README.txt's table of reports does not list \"$1\""
+}
+
 mount_tmpfs() {
   [ "$(id -u)" = 0 ] || skip "mounting a tmpfs needs root; run the tests as root for this case"
   mount -t tmpfs -o "$1" pivra-test "$dir" 2>"$streams/mount" ||
@@ -146,6 +155,7 @@ case $case_name in
     [ "$(stat -f -c %a "$dir")" = 0 ] || skip "could not fill the tmpfs"
     run_pivra
     expect_report EInOutError "I/O error 112."
+    expect_listed_in_readme "I/O error 112."
     mapfile -t files < <(draw_files)
     if [ "${#files[@]}" != 1 ] || [ -s "$dir/${files[0]}" ]; then
       fail "the empty draw file is not left alone in place: ${files[*]}"
@@ -155,6 +165,7 @@ case $case_name in
     mount_tmpfs ro,size=64k
     run_pivra
     expect_report EInOutError "File access denied."
+    expect_listed_in_readme "File access denied."
     [ -z "$(draw_files)" ] || fail "files appeared in a read-only directory: $(draw_files)"
     ;;
   no_system_source)
