@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the release from the committed tree into dist/:
 #   pivra_<version>_amd64.deb, pivra-<version>-win32.zip and SHA256SUMS.
+#   pivra_<version>_arm64.deb, cross-built, and its line in SHA256SUMS.
 # Installs what it needs first, as scripts/test.sh does. Anyone who rebuilds the
 # same commit gets the same bytes: every date inside the artifacts comes from
 # SOURCE_DATE_EPOCH (the last commit's time unless it is set), and neither the
@@ -64,4 +65,15 @@ mkdir -p dist
 rm -f "dist/$deb" "dist/$zip" dist/SHA256SUMS
 cp "$work/deb/$deb" "$work/$zip" dist/
 (cd dist && sha256sum "$deb" "$zip" >SHA256SUMS)
+
+# 64-bit ARM Linux: the same package, cross-built with Debian's aarch64 compilers.
+scripts/ensure-packages.sh g++-aarch64-linux-gnu binutils-aarch64-linux-gnu
+cmake -S "$work/src" -B "$work/arm64" --toolchain "$work/src/cmake/aarch64-linux-gnu.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$work/arm64" -j"$(nproc)" >/dev/null
+cpack --config "$work/arm64/CPackConfig.cmake" -B "$work/arm64-deb" >/dev/null
+arm64_deb=pivra_${version}_arm64.deb
+cp "$work/arm64-deb/$arm64_deb" dist/
+(cd dist && sha256sum "$arm64_deb" >>SHA256SUMS)
+
 cat dist/SHA256SUMS
