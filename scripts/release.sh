@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the release from the committed tree into dist/:
-#   pivra_<version>_amd64.deb, pivra-<version>-win32.zip and SHA256SUMS.
+#   pivra_<version>_amd64.deb, pivra_<version>_arm64.deb (cross-built),
+#   pivra-<version>-win32.zip and SHA256SUMS of the three.
 # Installs what it needs first, as scripts/test.sh does. Anyone who rebuilds the
 # same commit gets the same bytes: every date inside the artifacts comes from
 # SOURCE_DATE_EPOCH (the last commit's time unless it is set), and neither the
@@ -10,7 +11,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 scripts/ensure-packages.sh git cmake make g++ dpkg-dev file gzip mandoc zip libboost-math-dev \
-  g++-mingw-w64-i686 binutils-mingw-w64-i686
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-aarch64-linux-gnu binutils-aarch64-linux-gnu
 
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
   SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
@@ -66,8 +67,15 @@ touch -d "@$SOURCE_DATE_EPOCH" "$stage" "$stage"/*
 # -X: no owner ids or extra time stamps; the members' times are local, so UTC.
 (cd "$work/zip" && zip -q -X "$work/$zip" "${members[@]}")
 
+# 64-bit ARM Linux: the same package, cross-built with Debian's aarch64 compilers.
+cmake -S "$work/src" -B "$work/arm64" --toolchain "$work/src/cmake/aarch64-linux-gnu.cmake" \
+  -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DPIVRA_CHECK=ON >/dev/null
+cmake --build "$work/arm64" -j"$(nproc)" >/dev/null
+cpack --config "$work/arm64/CPackConfig.cmake" -B "$work/arm64-deb" >/dev/null
+arm64_deb=pivra_${version}_arm64.deb
+
 mkdir -p dist
-rm -f "dist/$deb" "dist/$zip" dist/SHA256SUMS
-cp "$work/deb/$deb" "$work/$zip" dist/
-(cd dist && sha256sum "$deb" "$zip" >SHA256SUMS)
+rm -f "dist/$deb" "dist/$arm64_deb" "dist/$zip" dist/SHA256SUMS
+cp "$work/deb/$deb" "$work/arm64-deb/$arm64_deb" "$work/$zip" dist/
+(cd dist && sha256sum "$deb" "$arm64_deb" "$zip" >SHA256SUMS)
 cat dist/SHA256SUMS

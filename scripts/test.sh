@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds everything and runs all the tests, installing whatever is missing first:
 # the unit and process tests under the sanitizers, the Linux build with its unit,
-# process and randomness-battery tests, then the 32-bit Windows build under Wine.
+# process and randomness-battery tests, the s390x and aarch64 builds under qemu-user,
+# then the 32-bit Windows build under Wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -21,4 +22,5 @@ cmake --preset ci
 cmake --build --preset ci -j"$(nproc)"
 ctest --preset ci
 
+scripts/cross-tests.sh
 scripts/windows-tests.sh

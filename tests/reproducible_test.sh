@@ -54,4 +54,24 @@ for tested in "$@"; do
   unzip -p "$zip" "$top/$(basename "$tested")" | cmp -s - "$tested" ||
     fail "the zip's $(basename "$tested") is not the one the Windows tests run"
 done
+
+# The arm64 package says so, lintian has nothing to say of it, and its pivra writes
+# under qemu-aarch64 a file that its own pivra-check and the amd64 one call valid.
+arm64_deb=$first/dist/pivra_${version}_arm64.deb
+[ "$(dpkg-deb --field "$arm64_deb" Architecture)" = arm64 ] ||
+  fail "$(basename "$arm64_deb") is for $(dpkg-deb --field "$arm64_deb" Architecture)"
+findings=$(lintian --pedantic --display-info "$arm64_deb" 2>&1) || fail "lintian failed: $findings"
+if grep -E '^[A-Z]: ' <<<"$findings" >&2; then fail "lintian finds fault with the arm64 package"; fi
+dpkg-deb -x "$arm64_deb" "$work/arm64"
+dpkg-deb -x "$first/dist/pivra_${version}_amd64.deb" "$work/amd64"
+mkdir "$work/run"
+arm64=(qemu-aarch64 -L /usr/aarch64-linux-gnu)
+(cd "$work/run" && "${arm64[@]}" "$work/arm64/usr/bin/pivra") ||
+  fail "the arm64 pivra failed under qemu-aarch64"
+file=$(ls "$work/run")
+for check in "${arm64[*]} $work/arm64/usr/bin/pivra-check" "$work/amd64/usr/bin/pivra-check"; do
+  # shellcheck disable=SC2086  # the qemu command line and the program, as words
+  verdict=$(cd "$work/run" && $check -- "$file" 2>&1) || true
+  [ "$verdict" = "$file: OK" ] || fail "$check on the arm64 pivra's file: $verdict"
+done
 echo "PASS: $(tr '\n' ' ' <"$first/dist/SHA256SUMS")"

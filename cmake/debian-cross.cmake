@@ -1,0 +1,19 @@
+# Cross build for another Linux with Debian's <triple>-g++ cross compilers, the
+# programs run under qemu-user. Included by a toolchain file that sets
+# CMAKE_SYSTEM_PROCESSOR, PIVRA_CROSS_TRIPLE and PIVRA_DEBIAN_ARCHITECTURE.
+set(CMAKE_SYSTEM_NAME Linux)
+
+set(CMAKE_C_COMPILER ${PIVRA_CROSS_TRIPLE}-gcc)
+set(CMAKE_CXX_COMPILER ${PIVRA_CROSS_TRIPLE}-g++)
+
+set(CMAKE_FIND_ROOT_PATH /usr/${PIVRA_CROSS_TRIPLE})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+
+# -L: the target's loader and libraries are the cross ones, not the host's.
+find_program(PIVRA_QEMU qemu-${CMAKE_SYSTEM_PROCESSOR})
+if(PIVRA_QEMU AND NOT DEFINED CMAKE_CROSSCOMPILING_EMULATOR)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${PIVRA_QEMU} -L /usr/${PIVRA_CROSS_TRIPLE})
+endif()
