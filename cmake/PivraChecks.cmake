@@ -14,7 +14,8 @@ if(NOT PIVRA_SANITIZE)
                                      ${PROJECT_VERSION})
   add_test(NAME package COMMAND bash ${tool_tests}/package_test.sh ${PROJECT_BINARY_DIR}
                                      ${PROJECT_VERSION})
-  add_test(NAME memcheck COMMAND bash ${tool_tests}/memcheck_test.sh $<TARGET_FILE:pivra>)
+  add_test(NAME memcheck COMMAND bash ${tool_tests}/memcheck_test.sh $<TARGET_FILE:pivra>
+                                      $<TARGET_FILE:pivra-check>)
 
   set(lint ${PROJECT_SOURCE_DIR}/scripts/lint.sh)
   add_test(NAME clang_format COMMAND bash ${lint} format)
