@@ -163,6 +163,44 @@ TEST_F(CheckTest, RealFilesAreJudgedFairAndDrawn) {
       << few.out;
 }
 
+TEST_F(CheckTest, NamesFromAListAreOneArchiveAndAFaultyListIsAUsageError) {
+  std::string names;  // NUL-separated, a copy among them, the last name unterminated
+  for (unsigned seed = 1; seed <= 8; ++seed) {
+    const fs::path file = dir_ / ("seed" + std::to_string(seed));
+    WriteSeededFile(file, seed);
+    names += file.string() + '\0';
+    if (seed == 4) {
+      fs::copy_file(file, dir_ / "copy");
+      names += (dir_ / "copy").string() + '\0';
+    }
+  }
+  names.pop_back();
+  CheckOutcome outcome = RunPivraCheck({"--fairness", "--files0-from=-"}, names);
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_TRUE(outcome.out.starts_with("Fairness of 8 files, 80 blocks; 1 skipped.\nskipped " +
+                                      (dir_ / "copy").string() + ": a copy"))
+      << outcome.out;
+  EXPECT_TRUE(
+      outcome.out.ends_with("no test flags these draws at alpha = 0.001.\n"
+                            "Exit status 1: 1 file skipped, listed above.\n"))
+      << "the last line says why the status is 1";
+
+  const fs::path list = dir_ / "list";
+  WriteFile(list, (dir_ / "seed1").string() + '\0' + '\0' + (dir_ / "seed2").string());
+  outcome = RunPivraCheck({"-q", "--files0-from", list.string()});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(outcome.out, "") << "the names around the empty one are checked";
+  EXPECT_EQ(outcome.err, "pivra-check: " + list.string() + ":2: an empty file name\n");
+  EXPECT_EQ(RunPivraCheck({"--files0-from=" + (dir_ / "none").string()}).status, 2);
+  EXPECT_EQ(RunPivraCheck({"--files0-from=" + list.string(), list.string()}).status, 2)
+      << "file operands and a list are kept apart";
+
+  // Both platforms say the same for a folder and for a pattern no file matches.
+  outcome = RunPivraCheck({dir_.string(), (dir_ / "*.TXT").string()});
+  EXPECT_EQ(outcome.err, "pivra-check: " + dir_.string() + ": Is a directory\npivra-check: " +
+                             (dir_ / "*.TXT").string() + ": no file matches the pattern\n");
+}
+
 TEST_F(CheckTest, ShuffleThatNeverLeavesANumberInPlaceIsFlagged) {
   std::mt19937 random(16);
   // Sattolo's shuffle: a random cycle through all 80 places, so no number stays put.

@@ -8,6 +8,9 @@
 #include <memory>
 #include <numeric>
 #include <random>
+#include <string>
+
+#include "check/copies.h"
 
 namespace pivra {
 namespace {
@@ -72,6 +75,15 @@ TEST(Fairness, SetSumWaysCountEveryEightOf80) {
   const std::vector<uint64_t> ways = SetSumWays();
   EXPECT_EQ(std::accumulate(ways.begin(), ways.end(), uint64_t{0}), 28987537150U);  // C(80, 8)
   EXPECT_EQ(ways[SetSum(std::array<uint8_t, SetSize>{1, 2, 3, 4, 5, 6, 7, 8}.data())], 1U);
+}
+
+TEST(CopyDetector, KnowsEveryFileSeenBeforeAsTheTableGrows) {
+  CopyDetector copies{};
+  for (const bool again : {false, true}) {
+    for (unsigned i = 0; i < 5000; ++i) {
+      EXPECT_EQ(SeenBefore(copies, std::to_string(i)), again) << i;
+    }
+  }
 }
 
 }  // namespace

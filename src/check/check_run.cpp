@@ -6,17 +6,18 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
-#include <numeric>
 #include <string>
 #include <string_view>
-#include <unordered_set>
 #include <vector>
 
+#include "check/copies.h"
 #include "check/draw_check.h"
 #include "check/fairness.h"
 #include "check/fairness_text.h"
 #include "check/files.h"
 #include "check/heat_map.h"
+#include "check/name_list.h"
+#include "check/progress.h"
 
 namespace pivra {
 namespace {
@@ -27,7 +28,9 @@ constexpr int StatusTrouble = 2;  // a usage error, or a file that cannot be rea
 
 constexpr const char* Usage =
     "usage: pivra-check [-q] FILE...\n"
+    "       pivra-check [-q] --files0-from=F\n"
     "       pivra-check --fairness [--svg OUT.svg] FILE...\n"
+    "       pivra-check --fairness [--svg OUT.svg] --files0-from=F\n"
     "       pivra-check --help | --version\n";
 
 struct Options {
@@ -36,6 +39,7 @@ struct Options {
   bool quiet = false;
   bool fairness = false;
   const char* svg = nullptr;
+  const char* files0_from = nullptr;  // a list of NUL-separated names, "-" for standard input
   std::vector<const char*> files;
 };
 
@@ -74,11 +78,20 @@ bool ParseArguments(int argc, const char* const* argv, Options& options) {
       options.svg = argv[++i];
     } else if (arg.starts_with("--svg=")) {
       options.svg = argv[i] + 6;
+    } else if (arg == "--files0-from") {
+      if (i + 1 == argc) return UsageError("--files0-from needs a file name");
+      options.files0_from = argv[++i];
+    } else if (arg.starts_with("--files0-from=")) {
+      options.files0_from = argv[i] + 14;
     } else {
       return UsageError("unknown option ", argv[i]);
     }
   }
-  if (options.files.empty()) return UsageError("no file given");
+  // As in coreutils: the names come from one place, so none is read twice or missed.
+  if (options.files0_from != nullptr && !options.files.empty()) {
+    return UsageError("file operands cannot be combined with --files0-from: ", options.files[0]);
+  }
+  if (options.files.empty() && options.files0_from == nullptr) return UsageError("no file given");
   if (options.svg != nullptr && !options.fairness) return UsageError("--svg needs --fairness");
   // The picture replaces whatever has its name: with the name forgotten,
   // "--svg *.TXT" would write it over a draw file.
@@ -88,16 +101,46 @@ bool ParseArguments(int argc, const char* const* argv, Options& options) {
   return true;
 }
 
+// The files of a run: its operands, or the names of its list.
+struct Names {
+  const std::vector<const char*>* operands;
+  std::size_t next;
+  NameList list;
+  bool from_list;
+};
+
+bool OpenNames(Names& names, const Options& options) {
+  names = {&options.files, 0, {}, options.files0_from != nullptr};
+  return !names.from_list || OpenNameList(names.list, options.files0_from);
+}
+
+bool NextName(Names& names, std::string& name) {
+  if (names.from_list) return NextListedName(names.list, name);
+  if (names.next == names.operands->size()) return false;
+  name = (*names.operands)[names.next++];
+  return true;
+}
+
+// The list's fault, if any, is a usage error.
+int CloseNames(Names& names, int status) {
+  if (!names.from_list) return status;
+  CloseNameList(names.list);
+  return names.list.faulty ? StatusTrouble : status;
+}
+
 int CheckFiles(const Options& options) {
+  Names names{};
+  if (!OpenNames(names, options)) return StatusTrouble;
   int status = StatusValid;
+  std::string name;
   std::string bytes;
   DrawTable sets{};
-  for (const char* name : options.files) {
+  while (NextName(names, name)) {
     const std::string escaped = EscapedName(name);
-    const FileOutcome outcome = ReadAndCheck(name, bytes, sets);
+    const FileOutcome outcome = ReadAndCheck(name.c_str(), bytes, sets);
     if (outcome.read_code != 0) {
       std::printf("%s: FAILED open or read\n", escaped.c_str());
-      ReportFileError(name, outcome.read_code);
+      ReportFileError(name.c_str(), outcome.read_code);
       status = StatusTrouble;
     } else if (outcome.fault.line == 0) {
       if (!options.quiet) std::printf("%s: OK\n", escaped.c_str());
@@ -106,55 +149,49 @@ int CheckFiles(const Options& options) {
       if (status == StatusValid) status = StatusInvalid;
     }
   }
-  return status;
-}
-
-// FNV-1a over the whole file: to know a copy of a file already counted.
-uint64_t Fingerprint(std::string_view bytes) {
-  return std::accumulate(bytes.begin(), bytes.end(), uint64_t{14695981039346656037U},
-                         [](uint64_t hash, char c) {
-                           return (hash ^ static_cast<unsigned char>(c)) * 1099511628211U;
-                         });
+  return CloseNames(names, status);
 }
 
 int JudgeFiles(const Options& options) {
-  int status = StatusValid;
+  Names names{};
+  if (!OpenNames(names, options)) return StatusTrouble;
+  std::string name;
   std::string bytes;
   DrawTable sets{};
   const auto counts = std::make_unique<FairnessCounts>();
-  std::vector<std::string> skipped;
-  std::unordered_set<uint64_t> counted;
-  std::size_t valid = 0;
-  for (const char* name : options.files) {
-    const FileOutcome outcome = ReadAndCheck(name, bytes, sets);
+  JudgedFiles files{};
+  CopyDetector copies{};
+  Progress progress = StartProgress();
+  const uint64_t total = names.from_list ? 0 : options.files.size();
+  for (uint64_t read = 0; NextName(names, name); ShowProgress(progress, ++read, total)) {
+    const FileOutcome outcome = ReadAndCheck(name.c_str(), bytes, sets);
     if (outcome.read_code != 0) {
-      ReportFileError(name, outcome.read_code);
-      status = StatusTrouble;
-      continue;
+      HideProgress(progress);
+      ReportFileError(name.c_str(), outcome.read_code);
+      ++files.unreadable;
+    } else if (outcome.fault.line != 0) {
+      files.skipped.push_back(EscapedName(name) + ": " + DescribeFault(outcome.fault));
+    } else if (SeenBefore(copies, bytes)) {
+      // Two runs never draw the same file: a second one is a copy, and counting
+      // it twice would make fair draws look unfair.
+      files.skipped.push_back(EscapedName(name) + ": a copy of a file already counted");
+    } else {
+      CountDrawTable(*counts, sets);
+      ++files.counted;
     }
-    if (outcome.fault.line != 0) {
-      skipped.push_back(EscapedName(name) + ": " + DescribeFault(outcome.fault));
-      continue;
-    }
-    // Two runs never draw the same file: a second one is a copy, and counting
-    // it twice would make fair draws look unfair.
-    if (!counted.insert(Fingerprint(bytes)).second) {
-      skipped.push_back(EscapedName(name) + ": a copy of a file already counted");
-      continue;
-    }
-    CountDrawTable(*counts, sets);
-    ++valid;
   }
+  HideProgress(progress);
+  files.list_faulty = CloseNames(names, StatusValid) != StatusValid;
   const FairnessReport report = JudgeFairness(*counts);
-  const bool fair = PrintFairness(report, valid, skipped);
-  if (status == StatusValid && (!fair || !skipped.empty())) status = StatusInvalid;
   if (options.svg != nullptr) {
     if (const int code = WriteWholeFile(options.svg, HeatMapSvg(*counts, report)); code != 0) {
       ReportFileError(options.svg, code);
-      status = StatusTrouble;
+      files.picture_failed = true;
     }
   }
-  return status;
+  const bool fair = PrintFairness(report, files);
+  if (files.unreadable != 0 || files.list_faulty || files.picture_failed) return StatusTrouble;
+  return fair && files.skipped.empty() ? StatusValid : StatusInvalid;
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 #include "check/fairness_text.h"
 
 #include <cstdio>
+#include <string>
+#include <vector>
 
 namespace pivra {
 namespace {
@@ -24,13 +26,8 @@ void PrintTest(const char* name, const TestResult& test, const std::string& how)
   }
 }
 
-}  // namespace
-
-bool PrintFairness(const FairnessReport& report, std::size_t files,
-                   const std::vector<std::string>& skipped) {
-  std::printf("Fairness of %zu files, %llu blocks; %zu skipped.\n", files,
-              static_cast<unsigned long long>(report.blocks), skipped.size());
-  for (const std::string& line : skipped) std::printf("skipped %s\n", line.c_str());
+// The tests and the verdict; true when they find nothing against the draws.
+bool PrintJudgement(const FairnessReport& report) {
   if (report.blocks < report.min_blocks) {
     std::printf("Too small to judge: the tests need at least %llu blocks (%llu files).\n",
                 static_cast<unsigned long long>(report.min_blocks),
@@ -54,6 +51,40 @@ bool PrintFairness(const FairnessReport& report, std::size_t files,
                 flagged, FairnessAlpha);
   }
   return flagged == 0 && report.set_sum.judged;
+}
+
+std::string Files(std::size_t count) {
+  return std::to_string(count) + (count == 1 ? " file" : " files");
+}
+
+// The verdict explains a status of 1 by itself. Skipped and unreadable files
+// need a line of their own, or a clean verdict would stand beside status 1 or 2.
+void PrintStatusReason(const JudgedFiles& files) {
+  std::vector<std::string> trouble;
+  if (files.unreadable != 0) trouble.push_back(Files(files.unreadable) + " could not be read");
+  if (files.list_faulty) trouble.emplace_back("the list of names is faulty");
+  if (files.picture_failed) trouble.emplace_back("the picture could not be written");
+  std::string skipped;
+  if (!files.skipped.empty()) skipped = Files(files.skipped.size()) + " skipped, listed above";
+  if (!trouble.empty()) {
+    std::string why = trouble[0];
+    for (std::size_t i = 1; i < trouble.size(); ++i) why += ", " + trouble[i];
+    if (!skipped.empty()) why += "; " + skipped;
+    std::printf("Exit status 2: %s (see standard error).\n", why.c_str());
+  } else if (!skipped.empty()) {
+    std::printf("Exit status 1: %s.\n", skipped.c_str());
+  }
+}
+
+}  // namespace
+
+bool PrintFairness(const FairnessReport& report, const JudgedFiles& files) {
+  std::printf("Fairness of %zu files, %llu blocks; %zu skipped.\n", files.counted,
+              static_cast<unsigned long long>(report.blocks), files.skipped.size());
+  for (const std::string& line : files.skipped) std::printf("skipped %s\n", line.c_str());
+  const bool fair = PrintJudgement(report);
+  PrintStatusReason(files);
+  return fair;
 }
 
 }  // namespace pivra

@@ -9,9 +9,17 @@
 
 namespace pivra {
 
-// Prints the report, listing the `skipped` files' lines; true when it finds
-// nothing against the draws.
-bool PrintFairness(const FairnessReport& report, std::size_t files,
-                   const std::vector<std::string>& skipped);
+// What became of the files of a judgement.
+struct JudgedFiles {
+  std::size_t counted;
+  std::vector<std::string> skipped;  // "NAME: why": not valid, or a copy
+  std::size_t unreadable;            // reported on standard error
+  bool list_faulty;                  // the list of names had an empty one or could not be read
+  bool picture_failed;               // the picture could not be written
+};
+
+// Prints the report, and last, when the exit status is not the verdict's
+// alone, why it is 1 or 2. True when the report finds nothing against the draws.
+bool PrintFairness(const FairnessReport& report, const JudgedFiles& files);
 
 }  // namespace pivra

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "check/system.h"
+
 namespace pivra {
 
 int LastError() { return errno != 0 ? errno : EIO; }
@@ -23,6 +25,17 @@ int ReadDrawFile(const char* name, std::string& bytes) {
   (void)std::fclose(file);  // read only: nothing to lose
   bytes.resize(size);
   return code;
+}
+
+// The system's message, but in words both platforms share for a folder and for
+// a wildcard that matched nothing: Windows says "Permission denied" and
+// "Invalid argument" there, where Linux says "Is a directory" and "No such file".
+const char* FileErrorText(const char* name, int code) {
+  if (code == EISDIR || (code == EACCES && IsFolder(name))) return "Is a directory";
+  if ((code == ENOENT || code == EINVAL) && std::strpbrk(name, "*?") != nullptr) {
+    return "no file matches the pattern";
+  }
+  return std::strerror(code);
 }
 
 }  // namespace
@@ -67,7 +80,7 @@ std::string EscapedName(std::string_view name) {
 
 void ReportFileError(const char* name, int code) {
   (void)std::fprintf(stderr, "pivra-check: %s: %s\n", EscapedName(name).c_str(),
-                     std::strerror(code));
+                     FileErrorText(name, code));
 }
 
 }  // namespace pivra
