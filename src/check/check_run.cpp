@@ -161,12 +161,11 @@ int JudgeFiles(const Options& options) {
   const auto counts = std::make_unique<FairnessCounts>();
   JudgedFiles files{};
   CopyDetector copies{};
-  Progress progress = StartProgress();
+  StartProgress();
   const uint64_t total = names.from_list ? 0 : options.files.size();
-  for (uint64_t read = 0; NextName(names, name); ShowProgress(progress, ++read, total)) {
+  for (uint64_t read = 0; NextName(names, name); ShowProgress(++read, total)) {
     const FileOutcome outcome = ReadAndCheck(name.c_str(), bytes, sets);
     if (outcome.read_code != 0) {
-      HideProgress(progress);
       ReportFileError(name.c_str(), outcome.read_code);
       ++files.unreadable;
     } else if (outcome.fault.line != 0) {
@@ -180,7 +179,7 @@ int JudgeFiles(const Options& options) {
       ++files.counted;
     }
   }
-  HideProgress(progress);
+  HideProgress();
   files.list_faulty = CloseNames(names, StatusValid) != StatusValid;
   const FairnessReport report = JudgeFairness(*counts);
   if (options.svg != nullptr) {

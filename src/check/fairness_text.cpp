@@ -69,8 +69,9 @@ void PrintStatusReason(const JudgedFiles& files) {
   if (!trouble.empty()) {
     std::string why = trouble[0];
     for (std::size_t i = 1; i < trouble.size(); ++i) why += ", " + trouble[i];
+    why += " (see standard error)";
     if (!skipped.empty()) why += "; " + skipped;
-    std::printf("Exit status 2: %s (see standard error).\n", why.c_str());
+    std::printf("Exit status 2: %s.\n", why.c_str());
   } else if (!skipped.empty()) {
     std::printf("Exit status 1: %s.\n", skipped.c_str());
   }

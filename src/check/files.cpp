@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "check/progress.h"
 #include "check/system.h"
 
 namespace pivra {
@@ -79,6 +80,7 @@ std::string EscapedName(std::string_view name) {
 }
 
 void ReportFileError(const char* name, int code) {
+  HideProgress();
   (void)std::fprintf(stderr, "pivra-check: %s: %s\n", EscapedName(name).c_str(),
                      FileErrorText(name, code));
 }

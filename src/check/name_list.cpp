@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "check/files.h"
+#include "check/progress.h"
 
 namespace pivra {
 
@@ -25,6 +26,7 @@ bool NextListedName(NameList& list, std::string& name) {
     int c = 0;
     while ((c = std::getc(list.file)) != EOF && c != '\0') name += static_cast<char>(c);
     if (c == EOF && std::ferror(list.file) != 0) {
+      HideProgress();
       (void)std::fprintf(stderr, "pivra-check: %s: read error after entry %llu: %s\n",
                          EscapedName(list.name).c_str(),
                          static_cast<unsigned long long>(list.entries), std::strerror(LastError()));
@@ -35,6 +37,7 @@ bool NextListedName(NameList& list, std::string& name) {
     if (c == EOF && name.empty()) return false;
     ++list.entries;
     if (!name.empty()) return true;
+    HideProgress();
     (void)std::fprintf(stderr, "pivra-check: %s:%llu: an empty file name\n",
                        EscapedName(list.name).c_str(),
                        static_cast<unsigned long long>(list.entries));

@@ -1,5 +1,6 @@
 #include "check/progress.h"
 
+#include <chrono>
 #include <cstdio>
 #include <string>
 
@@ -11,30 +12,41 @@ namespace {
 constexpr std::chrono::milliseconds FirstDrawAfter{1000};
 constexpr std::chrono::milliseconds RedrawEvery{200};
 
-}  // namespace
+using Clock = std::chrono::steady_clock;
 
-Progress StartProgress() {
-  return {StandardErrorIsTerminal(), std::chrono::steady_clock::now() + FirstDrawAfter, 0};
+// One line for the one judgement of a run.
+struct Progress {
+  bool on;            // standard error is a terminal
+  Clock::rep next;    // when the line is next drawn, in the clock's ticks
+  std::size_t drawn;  // characters of the line now shown
+};
+Progress g_progress{};
+
+Clock::rep Ticks(Clock::duration after = {}) {
+  return (Clock::now() + after).time_since_epoch().count();
 }
 
-void ShowProgress(Progress& progress, uint64_t read, uint64_t total) {
-  if (!progress.on) return;
-  const auto now = std::chrono::steady_clock::now();
-  if (now < progress.next) return;
-  progress.next = now + RedrawEvery;
+}  // namespace
+
+void StartProgress() { g_progress = {StandardErrorIsTerminal(), Ticks(FirstDrawAfter), 0}; }
+
+void ShowProgress(uint64_t read, uint64_t total) {
+  if (!g_progress.on) return;
+  if (Ticks() < g_progress.next) return;
+  g_progress.next = Ticks(RedrawEvery);
   std::string line = "pivra-check: " + std::to_string(read);
   if (total != 0) line += " of " + std::to_string(total);
   line += " files read";
   // Spaces cover what is left of a longer line before it.
-  if (line.size() < progress.drawn) line.append(progress.drawn - line.size(), ' ');
+  if (line.size() < g_progress.drawn) line.append(g_progress.drawn - line.size(), ' ');
   (void)std::fprintf(stderr, "\r%s", line.c_str());
-  progress.drawn = line.size();
+  g_progress.drawn = line.size();
 }
 
-void HideProgress(Progress& progress) {
-  if (progress.drawn == 0) return;
-  (void)std::fprintf(stderr, "\r%s\r", std::string(progress.drawn, ' ').c_str());
-  progress.drawn = 0;
+void HideProgress() {
+  if (g_progress.drawn == 0) return;
+  (void)std::fprintf(stderr, "\r%s\r", std::string(g_progress.drawn, ' ').c_str());
+  g_progress.drawn = 0;
 }
 
 }  // namespace pivra
