@@ -16,7 +16,8 @@ if(NOT PIVRA_SANITIZE)
   endforeach()
   add_test(NAME ensure_packages COMMAND bash ${tool_tests}/ensure_packages_test.sh
                                              ${PROJECT_SOURCE_DIR})
-  add_test(NAME memcheck COMMAND bash ${tool_tests}/memcheck_test.sh $<TARGET_FILE:pivra>)
+  add_test(NAME memcheck COMMAND bash ${tool_tests}/memcheck_test.sh $<TARGET_FILE:pivra>
+                                      $<TARGET_FILE:pivra-check>)
 
   set(lint ${PROJECT_SOURCE_DIR}/scripts/lint.sh)
   add_test(NAME clang_format COMMAND bash ${lint} format)

@@ -12,11 +12,15 @@
 #include <vector>
 
 #include "check_tool.h"
+#include "run/draw_layout.h"
 #include "temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using pivra::LineBytes;
+using pivra::LineLength;
+using pivra::SeparatorChar;
 
 void WriteFile(const fs::path& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary) << bytes;
@@ -41,7 +45,7 @@ void WriteSeededFile(const fs::path& path, unsigned seed) {
 // Ten blocks, each `permute`d from 1..80, cut into sets and written as pivra does.
 template <typename Permute>
 std::string DrawFileText(Permute permute) {
-  const std::string separator = std::string(23, '=') + "\r\n";
+  const std::string separator = std::string(LineLength, SeparatorChar) + "\r\n";
   std::string text = separator;
   for (int block = 0; block < 10; ++block) {
     std::vector<int> row(80);
@@ -71,9 +75,9 @@ class CheckTest : public ::testing::Test {
 TEST_F(CheckTest, ValidFilesPassAndEachFaultIsNamedWithItsLine) {
   WriteSeededFile(dir_ / "valid", 1);
   const std::string valid = ReadFile(dir_ / "valid");
-  const auto line = [&valid](int n) { return valid.substr((n - 1) * 25, 25); };
+  const auto line = [&valid](int n) { return valid.substr((n - 1) * LineBytes, LineBytes); };
   const auto with_line = [&valid](int n, const std::string& text) {
-    return std::string(valid).replace((n - 1) * 25, 25, text);
+    return std::string(valid).replace((n - 1) * LineBytes, LineBytes, text);
   };
   std::string lf_only = valid;
   std::erase(lf_only, '\r');
@@ -84,17 +88,18 @@ TEST_F(CheckTest, ValidFilesPassAndEachFaultIsNamedWithItsLine) {
   };
   const std::vector<Case> cases = {
       {"", "line 1: missing: the file is empty"},
-      {valid.substr(0, 50 * 25), "line 51: missing: the file ends after line 50"},
-      {valid.substr(0, 50 * 25 + 10), "line 51: 10 characters, not 23"},
+      {valid.substr(0, 50 * LineBytes), "line 51: missing: the file ends after line 50"},
+      {valid.substr(0, 50 * LineBytes + 10), "line 51: 10 characters, not 23"},
       {valid.substr(0, valid.size() - 2), "line 111: no CR LF: the file ends inside the line"},
       {valid + "\r\n", "line 112: text after the last line"},
       {lf_only, "line 1: ended by LF alone, not CR LF"},
-      {std::string(valid).insert(4 * 25 + 3, "x"), "line 5: more than 23 characters"},
-      {std::string(valid).replace(7 * 25 - 1, 1, "x"), "line 7: CR not followed by LF"},
-      {std::string(valid).replace(11 * 25 + 5, 1, "-"), "line 12: not a separator of 23 '='"},
-      {std::string(valid).replace(25 + 3, 1, "x"), "line 2: character 4 is not a digit"},
-      {std::string(valid).replace(25 + 2, 1, "_"), "line 2: character 3 is not a space"},
-      {std::string(valid).replace(25 + 21, 2, "81"), "line 2: 81 is outside 01..80"},
+      {std::string(valid).insert(4 * LineBytes + 3, "x"), "line 5: more than 23 characters"},
+      {std::string(valid).replace(7 * LineBytes - 1, 1, "x"), "line 7: CR not followed by LF"},
+      {std::string(valid).replace(11 * LineBytes + 5, 1, "-"),
+       "line 12: not a separator of 23 '='"},
+      {std::string(valid).replace(LineBytes + 3, 1, "x"), "line 2: character 4 is not a digit"},
+      {std::string(valid).replace(LineBytes + 2, 1, "_"), "line 2: character 3 is not a space"},
+      {std::string(valid).replace(LineBytes + 21, 2, "81"), "line 2: 81 is outside 01..80"},
       {with_line(3, swapped), "line 3: " + line(3).substr(0, 2) + " after " + line(3).substr(3, 2) +
                                   ": not strictly ascending"},
       {with_line(3, line(2)),
@@ -156,6 +161,44 @@ TEST_F(CheckTest, RealFilesAreJudgedFairAndDrawn) {
   EXPECT_NE(few.out.find("skipped " + args[3] + ": a copy of a file already counted"),
             std::string::npos)
       << few.out;
+}
+
+TEST_F(CheckTest, NamesFromAListAreOneArchiveAndAFaultyListIsAUsageError) {
+  std::string names;  // NUL-separated, a copy among them, the last name unterminated
+  for (unsigned seed = 1; seed <= 8; ++seed) {
+    const fs::path file = dir_ / ("seed" + std::to_string(seed));
+    WriteSeededFile(file, seed);
+    names += file.string() + '\0';
+    if (seed == 4) {
+      fs::copy_file(file, dir_ / "copy");
+      names += (dir_ / "copy").string() + '\0';
+    }
+  }
+  names.pop_back();
+  CheckOutcome outcome = RunPivraCheck({"--fairness", "--files0-from=-"}, names);
+  EXPECT_EQ(outcome.status, 1);
+  EXPECT_TRUE(outcome.out.starts_with("Fairness of 8 files, 80 blocks; 1 skipped.\nskipped " +
+                                      (dir_ / "copy").string() + ": a copy"))
+      << outcome.out;
+  EXPECT_TRUE(
+      outcome.out.ends_with("no test flags these draws at alpha = 0.001.\n"
+                            "Exit status 1: 1 file skipped, listed above.\n"))
+      << "the last line says why the status is 1";
+
+  const fs::path list = dir_ / "list";
+  WriteFile(list, (dir_ / "seed1").string() + '\0' + '\0' + (dir_ / "seed2").string());
+  outcome = RunPivraCheck({"-q", "--files0-from", list.string()});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(outcome.out, "") << "the names around the empty one are checked";
+  EXPECT_EQ(outcome.err, "pivra-check: " + list.string() + ":2: an empty file name\n");
+  EXPECT_EQ(RunPivraCheck({"--files0-from=" + (dir_ / "none").string()}).status, 2);
+  EXPECT_EQ(RunPivraCheck({"--files0-from=" + list.string(), list.string()}).status, 2)
+      << "file operands and a list are kept apart";
+
+  // Both platforms say the same for a folder and for a pattern no file matches.
+  outcome = RunPivraCheck({dir_.string(), (dir_ / "*.TXT").string()});
+  EXPECT_EQ(outcome.err, "pivra-check: " + dir_.string() + ": Is a directory\npivra-check: " +
+                             (dir_ / "*.TXT").string() + ": no file matches the pattern\n");
 }
 
 TEST_F(CheckTest, ShuffleThatNeverLeavesANumberInPlaceIsFlagged) {

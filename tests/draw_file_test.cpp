@@ -31,7 +31,7 @@ TEST(FormatSet, WritesTwoDigitNumbersSeparatedBySingleSpaces) {
   EXPECT_EQ(Format({1, 2, 9, 10, 40, 71, 79, 80}), "01 02 09 10 40 71 79 80");
   EXPECT_EQ(Format({7}), "07");
   EXPECT_EQ(std::strlen(SeparatorLine), LineLength);
-  EXPECT_EQ(std::string(SeparatorLine), std::string(23, '='));
+  EXPECT_EQ(std::string(SeparatorLine), std::string(LineLength, SeparatorChar));
 }
 
 TEST(FileName, FollowsThePatternWithACounterTail) {
@@ -44,6 +44,9 @@ TEST(FileName, FollowsThePatternWithACounterTail) {
 }
 
 using WriterTest = fake::PlatformTest;
+
+// A disk file goes out in full buffers and the rest.
+constexpr std::size_t BufferWrites = (DrawFileSize + FileBufferSize - 1) / FileBufferSize;
 
 // Builds a table from fixed bytes, creates the file through the fakes and writes
 // it. Returns the status a failure ended the process with, if one did.
@@ -68,8 +71,8 @@ void ExpectInOutError(const std::optional<int>& status, int32_t code) {
 TEST_F(WriterTest, DiskFileGoesOutInFullBuffersAndTheRestAtClose) {
   EXPECT_FALSE(CreateAndWrite().has_value());
   ExpectDrawFileLayout(fake::g_file.contents);
-  std::vector<uint32_t> expected(21, 128);
-  expected.push_back(2775 - 21 * 128);
+  std::vector<uint32_t> expected(DrawFileSize / FileBufferSize, FileBufferSize);
+  expected.push_back(DrawFileSize % FileBufferSize);
   EXPECT_EQ(fake::g_file.writes, expected);
   EXPECT_EQ(fake::g_file.closes, 1);
 }
@@ -78,8 +81,8 @@ TEST_F(WriterTest, CharacterDeviceIsWrittenAtEveryLineEnd) {
   fake::g_file.type = FileType::Char;
   EXPECT_FALSE(CreateAndWrite().has_value());
   ExpectDrawFileLayout(fake::g_file.contents);
-  ASSERT_EQ(fake::g_file.writes.size(), 111U);
-  for (const uint32_t length : fake::g_file.writes) EXPECT_EQ(length, 25U);
+  ASSERT_EQ(fake::g_file.writes.size(), FileLineCount);
+  for (const uint32_t length : fake::g_file.writes) EXPECT_EQ(length, LineBytes);
 }
 
 TEST_F(WriterTest, ShortWritesAreCompletedAndAZeroWriteIsAFailure) {
@@ -96,12 +99,12 @@ TEST_F(WriterTest, ShortWritesAreCompletedAndAZeroWriteIsAFailure) {
     return 0;
   };
   ExpectInOutError(CreateAndWrite(), g_platform.write_fault_code);
-  EXPECT_EQ(fake::g_file.writes, (std::vector<uint32_t>{128, 28}));
+  EXPECT_EQ(fake::g_file.writes, (std::vector<uint32_t>{FileBufferSize, FileBufferSize - 100}));
   EXPECT_EQ(fake::g_file.contents.size(), 100U);
 }
 
 TEST_F(WriterTest, FailedBufferWriteStopsTheRunAtThatLine) {
-  for (std::size_t failing = 1; failing <= 22; ++failing) {
+  for (std::size_t failing = 1; failing <= BufferWrites; ++failing) {
     SCOPED_TRACE(testing::Message() << "write " << failing);
     fake::g_file = fake::File{};
     fake::g_standard_error.clear();
@@ -110,7 +113,7 @@ TEST_F(WriterTest, FailedBufferWriteStopsTheRunAtThatLine) {
     };
     ExpectInOutError(CreateAndWrite(), 28);
     EXPECT_EQ(fake::g_file.writes.size(), failing) << "nothing more reaches the file";
-    EXPECT_EQ(fake::g_file.contents.size(), 128 * (failing - 1));
+    EXPECT_EQ(fake::g_file.contents.size(), FileBufferSize * (failing - 1));
     EXPECT_EQ(fake::g_file.closes, 0) << "the partial file is left as it is";
   }
 }
@@ -124,7 +127,7 @@ TEST_F(WriterTest, DiskFileIsFlushedBeforeTheCloseAndItsDirectorySyncedAfter) {
   EXPECT_FALSE(CreateAndWrite().has_value());
   EXPECT_EQ(LastOperations(5),
             (std::vector<std::string>{"write", "write", "flush", "close", "sync directory"}));
-  EXPECT_EQ(fake::g_file.operations.size(), 22U + 3U) << "one flush, one close, one sync";
+  EXPECT_EQ(fake::g_file.operations.size(), BufferWrites + 3) << "one flush, one close, one sync";
 
   // A device or a pipe has no storage to flush, and may fail if asked to.
   for (const FileType type : {FileType::Char, FileType::Pipe}) {
@@ -138,14 +141,14 @@ TEST_F(WriterTest, DiskFileIsFlushedBeforeTheCloseAndItsDirectorySyncedAfter) {
 TEST_F(WriterTest, FailedFlushIsRaisedAndTheFileIsNotClosed) {
   fake::g_file.flush_code = 5;
   ExpectInOutError(CreateAndWrite(), 5);
-  EXPECT_EQ(fake::g_file.contents.size(), 2775U);
+  EXPECT_EQ(fake::g_file.contents.size(), DrawFileSize);
   EXPECT_EQ(LastOperations(2), (std::vector<std::string>{"write", "flush"}));
 }
 
 TEST_F(WriterTest, FailedCloseOrDirectorySyncIsRaisedWithItsOwnCode) {
   fake::g_file.close_code = 9;
   ExpectInOutError(CreateAndWrite(), 9);
-  EXPECT_EQ(fake::g_file.contents.size(), 2775U);
+  EXPECT_EQ(fake::g_file.contents.size(), DrawFileSize);
   EXPECT_EQ(fake::g_file.operations.back(), "close") << "no directory sync after a failed close";
 
   fake::g_file = fake::File{};

@@ -20,13 +20,12 @@
 #include <vector>
 
 #include "check_tool.h"
+#include "run/draw_file.h"  // FileBufferSize: pivra's file buffer, written in one call
 #include "temp_dir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr std::size_t FileBufferBytes = 128;  // pivra's file buffer, written in one call
 
 struct Outcome {
   int status = -1;
@@ -391,7 +390,7 @@ TEST_F(ProcessTest, DiskFillingUnderManyRunsPassesNoShortFileAsWritten) {
     if (line.substr(colon + 2) == "OK") {
       ++complete;
     } else {
-      EXPECT_EQ(fs::file_size(line.substr(0, colon)) % FileBufferBytes, 0U)
+      EXPECT_EQ(fs::file_size(line.substr(0, colon)) % pivra::FileBufferSize, 0U)
           << "a failed run leaves whole buffers: " << line;
     }
   }

@@ -5,8 +5,6 @@
 #include <cstring>
 #include <utility>
 
-#include "run/draw_file.h"  // LineLength
-
 namespace pivra {
 namespace {
 
@@ -19,13 +17,16 @@ std::string Column(std::size_t index) {
   return text;
 }
 
-// Why the line at `start` is not 23 characters ended by CR LF.
+// Why the line at `start` is not a line's characters ended by CR LF.
 FileFault LineEndFault(std::string_view bytes, std::size_t start, unsigned line) {
   const std::size_t end = std::min(bytes.find_first_of("\r\n", start), bytes.size());
   const std::size_t length = end - start;
+  const std::string expected = std::to_string(LineLength);
   // A long line may run past what was read, so only a short one gets its length.
-  if (length > LineLength) return Fault(line, "more than 23 characters");
-  if (length < LineLength) return Fault(line, std::to_string(length) + " characters, not 23");
+  if (length > LineLength) return Fault(line, "more than " + expected + " characters");
+  if (length < LineLength) {
+    return Fault(line, std::to_string(length) + " characters, not " + expected);
+  }
   if (end == bytes.size()) return Fault(line, "no CR LF: the file ends inside the line");
   if (bytes[end] == '\n') return Fault(line, "ended by LF alone, not CR LF");
   return Fault(line, "CR not followed by LF");
@@ -34,21 +35,23 @@ FileFault LineEndFault(std::string_view bytes, std::size_t start, unsigned line)
 // One set line: eight two-digit numbers of 1..80, single spaces apart, ascending,
 // none already on an earlier line of the block. `seen_on` holds those lines by number.
 FileFault CheckSetLine(const char* text, unsigned line, uint8_t* seen_on, uint8_t* set) {
+  static_assert(NumberDigits == 2, "a number is read as two digits");
   unsigned previous = 0;
   for (unsigned k = 0; k < SetSize; ++k) {
-    const std::size_t at = 3 * static_cast<std::size_t>(k);
-    for (std::size_t i = at; i < at + 2; ++i) {
+    const std::size_t at = (NumberDigits + 1) * k;
+    for (std::size_t i = at; i < at + NumberDigits; ++i) {
       if (text[i] < '0' || text[i] > '9') return Fault(line, Column(i) + " is not a digit");
     }
-    if (k + 1 < SetSize && text[at + 2] != ' ')
-      return Fault(line, Column(at + 2) + " is not a space");
-    const std::string_view number(text + at, 2);
+    if (k + 1 < SetSize && text[at + NumberDigits] != ' ')
+      return Fault(line, Column(at + NumberDigits) + " is not a space");
+    const std::string_view number(text + at, NumberDigits);
     const auto value = static_cast<unsigned>((text[at] - '0') * 10 + (text[at + 1] - '0'));
     if (value < 1 || value > RowLength) {
       return Fault(line, std::string(number) + " is outside 01..80");
     }
     if (value <= previous) {
-      return Fault(line, std::string(number) + " after " + std::string(text + at - 3, 2) +
+      return Fault(line, std::string(number) + " after " +
+                             std::string(text + at - (NumberDigits + 1), NumberDigits) +
                              ": not strictly ascending");
     }
     if (seen_on[value] != 0) {
@@ -81,8 +84,9 @@ FileFault CheckDrawFile(std::string_view bytes, DrawTable& sets) {
     }
     const std::string_view text = bytes.substr(start, LineLength);
     if ((line - 1) % LinesPerBlock == 0) {
-      if (text.find_first_not_of('=') != std::string_view::npos) {
-        return Fault(line, "not a separator of 23 '='");
+      if (text.find_first_not_of(SeparatorChar) != std::string_view::npos) {
+        return Fault(
+            line, "not a separator of " + std::to_string(LineLength) + " '" + SeparatorChar + "'");
       }
       std::memset(seen_on, 0, sizeof seen_on);
       continue;

@@ -1,18 +1,14 @@
-// Whether some bytes are a whole, untouched draw file, and the sets they hold.
+// Whether some bytes have a draw file's form, and the sets they hold.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <string_view>
 
+#include "run/draw_layout.h"
 #include "run/draw_table.h"
 
 namespace pivra {
-
-constexpr unsigned FileLineCount = 111;  // a separator, then ten blocks each closed by one
-constexpr unsigned LinesPerBlock = SetsPerBlock + 1;
-constexpr std::size_t LineBytes = 25;  // 23 characters, CR LF
-constexpr std::size_t DrawFileSize = FileLineCount * LineBytes;
 
 struct FileFault {
   unsigned line = 0;  // 1-based; 0 when the file is valid

@@ -58,18 +58,6 @@ TestResult PairTest(const FairnessCounts& counts) {
   return Judged(x2, PairScale, PairFreedom);
 }
 
-// How many ways eight distinct numbers of 1..80 reach each sum.
-std::vector<uint64_t> SetSumWays() {
-  std::vector<std::vector<uint64_t>> ways(SetSize + 1, std::vector<uint64_t>(SetSumMax + 1));
-  ways[0][0] = 1;
-  for (unsigned v = 1; v <= RowLength; ++v) {
-    for (unsigned k = SetSize; k >= 1; --k) {
-      for (unsigned sum = SetSumMax; sum >= v; --sum) ways[k][sum] += ways[k - 1][sum - v];
-    }
-  }
-  return ways[SetSize];
-}
-
 // Neighbouring sums merged from the low end until each bin expects enough; a
 // short tail joins the last bin.
 TestResult SetSumTest(const FairnessCounts& counts) {
@@ -134,6 +122,17 @@ FairnessReport JudgeFairness(const FairnessCounts& counts) {
 }
 
 bool Flagged(const TestResult& test) { return test.judged && test.p < FairnessAlpha; }
+
+std::vector<uint64_t> SetSumWays() {
+  std::vector<std::vector<uint64_t>> ways(SetSize + 1, std::vector<uint64_t>(SetSumMax + 1));
+  ways[0][0] = 1;
+  for (unsigned v = 1; v <= RowLength; ++v) {
+    for (unsigned k = SetSize; k >= 1; --k) {
+      for (unsigned sum = SetSumMax; sum >= v; --sum) ways[k][sum] += ways[k - 1][sum - v];
+    }
+  }
+  return ways[SetSize];
+}
 
 double BySetResidual(const FairnessCounts& counts, unsigned n, unsigned s) {
   const double expected = static_cast<double>(counts.blocks) / SetsPerBlock;

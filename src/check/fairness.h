@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "run/draw_table.h"
 
@@ -40,6 +41,9 @@ struct FairnessReport {
 FairnessReport JudgeFairness(const FairnessCounts& counts);
 
 bool Flagged(const TestResult& test);
+
+// How many ways eight distinct numbers of 1..80 reach each sum, by sum.
+std::vector<uint64_t> SetSumWays();
 
 // (C - B/10) / sqrt(B/10) for number n (1..80) and set s (0..9).
 double BySetResidual(const FairnessCounts& counts, unsigned n, unsigned s);

@@ -14,7 +14,7 @@ const char NumberText[241] =
     "41 42 43 44 45 46 47 48 49 50 51 52 53 54 55 56 57 58 59 60 "
     "61 62 63 64 65 66 67 68 69 70 71 72 73 74 75 76 77 78 79 80 ";
 
-const char SeparatorLine[24] = "=======================";
+const char SeparatorLine[LineLength + 1] = "=======================";
 
 namespace {
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/platform.h"
+#include "run/draw_layout.h"
 
 namespace pivra {
 
@@ -28,8 +29,7 @@ struct DrawFile {
 
 // "01 02 ... 80 ": number v at offset 3 * (v - 1).
 extern const char NumberText[241];
-extern const char SeparatorLine[24];
-constexpr std::size_t LineLength = 23;
+extern const char SeparatorLine[LineLength + 1];
 
 // Writes 3n - 1 characters (n numbers of 1..80, space-separated) to `text`,
 // which must hold 3n; returns the length.

@@ -4,13 +4,9 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace pivra {
+#include "run/draw_layout.h"
 
-constexpr unsigned RowCount = 10;
-constexpr unsigned RowLength = 80;
-constexpr unsigned SetSize = 8;
-constexpr unsigned SetCount = 100;
-constexpr unsigned SetsPerBlock = 10;
+namespace pivra {
 
 struct DrawTable {
   uint8_t numbers[RowCount * RowLength];  // row r at 80r, set k at 8k; block b is row b

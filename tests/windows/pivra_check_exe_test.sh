@@ -3,7 +3,9 @@
 #   pivra_check_exe_test.sh LINUX_PIVRA_CHECK LINUX_PIVRA_SEEDED PIVRA_CHECK_EXE
 # On files of the Linux pivra-seeded and broken copies of one: the same lines and
 # exit status when checking, and the same fairness report, p-values and picture;
-# and a wildcard left to the program is expanded as a shell would.
+# a wildcard left to the program is expanded as a shell would, names read from
+# a list give the same report, and a folder or a pattern matching nothing the
+# same message.
 # Exits 77 (skipped) when the Linux build is not there to compare with.
 set -uo pipefail
 export LC_ALL=C
@@ -58,4 +60,14 @@ grep -q '^Verdict: no test flags' linux.out || { echo "FAIL: real files flagged"
 # As cmd.exe would pass it: the C runtime expands the wildcard.
 "$WINE" "$exe" --fairness 'seed*' 2>&1 | tr -d '\r' | cmp -s - linux.out ||
   { echo "FAIL: pivra-check.exe does not expand 'seed*' into the same files"; failed=1; }
+printf '%s\0' seed* | "$WINE" "$exe" --fairness --files0-from=- 2>&1 | tr -d '\r' |
+  cmp -s - linux.out || { echo "FAIL: names from standard input give another report"; failed=1; }
+# A folder, and a pattern no file matches, get the words Linux uses.
+mkdir folder
+for name in folder 'nothing*'; do
+  linux_says=$("$linux_check" "$name" 2>&1 >/dev/null)
+  windows_says=$("$WINE" "$exe" "$name" 2>&1 >/dev/null | tr -d '\r')
+  [ "$linux_says" = "$windows_says" ] ||
+    { echo "FAIL: for $name Linux says '$linux_says', Windows '$windows_says'"; failed=1; }
+done
 exit "$failed"

@@ -1,0 +1,32 @@
+// pivra-check's files: reading and checking a draw file, writing the picture,
+// and a file's name as a report prints it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "check/draw_check.h"
+
+namespace pivra {
+
+struct FileOutcome {
+  int read_code;    // the system's error code when the file could not be read, else 0
+  FileFault fault;  // for a file read: its first fault, none when it is valid
+};
+
+// Reads `name` into `bytes` and checks it; a valid file's sets go to `sets`.
+FileOutcome ReadAndCheck(const char* name, std::string& bytes, DrawTable& sets);
+
+// errno, or EIO when a failed call left none.
+int LastError();
+
+// 0 on success, or the system's error code.
+int WriteWholeFile(const char* name, const std::string& text);
+
+// `name` as sha256sum prints it, escaped so that no name can pass for another line.
+std::string EscapedName(std::string_view name);
+
+// "pivra-check: NAME: why", for a file that could not be read or written.
+void ReportFileError(const char* name, int code);
+
+}  // namespace pivra

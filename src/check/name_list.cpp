@@ -1,0 +1,53 @@
+#include "check/name_list.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "check/files.h"
+#include "check/progress.h"
+
+namespace pivra {
+
+bool OpenNameList(NameList& list, const char* name) {
+  list = {nullptr, name, 0, false};
+  errno = 0;
+  list.file = list.name == "-" ? stdin : std::fopen(name, "rb");
+  if (list.file != nullptr) return true;
+  (void)std::fprintf(stderr, "pivra-check: cannot read the list of names %s: %s\n",
+                     EscapedName(list.name).c_str(), std::strerror(LastError()));
+  list.faulty = true;
+  return false;
+}
+
+bool NextListedName(NameList& list, std::string& name) {
+  for (;;) {
+    name.clear();
+    errno = 0;
+    int c = 0;
+    while ((c = std::getc(list.file)) != EOF && c != '\0') name += static_cast<char>(c);
+    if (c == EOF && std::ferror(list.file) != 0) {
+      HideProgress();
+      (void)std::fprintf(stderr, "pivra-check: %s: read error after entry %llu: %s\n",
+                         EscapedName(list.name).c_str(),
+                         static_cast<unsigned long long>(list.entries), std::strerror(LastError()));
+      list.faulty = true;
+      return false;
+    }
+    // The last name may lack its NUL.
+    if (c == EOF && name.empty()) return false;
+    ++list.entries;
+    if (!name.empty()) return true;
+    HideProgress();
+    (void)std::fprintf(stderr, "pivra-check: %s:%llu: an empty file name\n",
+                       EscapedName(list.name).c_str(),
+                       static_cast<unsigned long long>(list.entries));
+    list.faulty = true;
+  }
+}
+
+void CloseNameList(NameList& list) {
+  if (list.file != nullptr && list.file != stdin) (void)std::fclose(list.file);  // read only
+  list.file = nullptr;
+}
+
+}  // namespace pivra

@@ -1,0 +1,35 @@
+#include "check/system.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace pivra {
+
+#ifdef _WIN32
+
+bool StandardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+
+bool IsFolder(const char* name) {
+  struct _stat info {};
+  return _stat(name, &info) == 0 && (info.st_mode & _S_IFMT) == _S_IFDIR;
+}
+
+#else
+
+bool StandardErrorIsTerminal() { return isatty(fileno(stderr)) != 0; }
+
+bool IsFolder(const char* name) {
+  struct stat info {};
+  return stat(name, &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+#endif
+
+}  // namespace pivra
