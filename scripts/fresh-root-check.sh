@@ -7,7 +7,7 @@
 # itself is made anew each time in build/fresh-root. Not part of the test command.
 #   scripts/fresh-root-check.sh [MIRROR]   (default http://deb.debian.org/debian)
 set -euo pipefail
-root=$(cd "$(dirname "$0")/.." && pwd)
+root=$(cd "$(dirname "$0")/.." && pwd -P)  # as findmnt names mounts: no links
 cd "$root"
 mirror=${1:-http://deb.debian.org/debian}
 suite=bookworm
@@ -17,15 +17,32 @@ cache=$root/build/fresh-root-cache/$suite-minbase.tgz
 [ "$(id -u)" = 0 ] || { echo "fresh-root-check.sh needs root (debootstrap, chroot, mounts)" >&2; exit 2; }
 scripts/ensure-packages.sh debootstrap git
 
-unmount() { findmnt -rn -o TARGET | { grep "^$target/" || true; } | sort -r | xargs -r umount -l; }
-unmount
-rm -rf "$target"
+# The root holds binds of the host's /dev, /proc and /sys: they must be gone
+# before anything below it is deleted, or the host's own would go with it.
+unmount() {
+  local fs
+  for fs in dev sys proc; do
+    if mountpoint -q "$target/$fs"; then umount -R "$target/$fs" || umount -Rl "$target/$fs"; fi
+  done
+}
+remove_root() {
+  local fs
+  unmount
+  for fs in dev sys proc; do
+    if mountpoint -q "$target/$fs"; then
+      echo "$target/$fs is still mounted: not deleting the root" >&2
+      exit 1
+    fi
+  done
+  rm -rf --one-file-system "$target"
+}
+remove_root
 trap unmount EXIT
 if [ ! -f "$cache" ]; then
   mkdir -p "$(dirname "$cache")"
   debootstrap --variant=minbase --make-tarball="$cache.part" "$suite" "$target" "$mirror" >/dev/null
   mv "$cache.part" "$cache"
-  rm -rf "$target"
+  remove_root
 fi
 debootstrap --variant=minbase --unpack-tarball="$cache" "$suite" "$target" "$mirror" >/dev/null
 
@@ -62,3 +79,5 @@ for command in 'mkdir -p /root/run && cd /root/run && /root/pivra/scripts/run.sh
 done
 echo "== written: $(ls "$target/root/run")"
 printf '%s\n' "${report[@]}"
+# Any failure fails the check, so that it can stand before a release.
+! grep -qv '^status 0 ' < <(printf '%s\n' "${report[@]}")
