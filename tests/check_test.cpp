@@ -192,6 +192,8 @@ TEST_F(CheckTest, NamesFromAListAreOneArchiveAndAFaultyListIsAUsageError) {
   EXPECT_EQ(outcome.out, "") << "the names around the empty one are checked";
   EXPECT_EQ(outcome.err, "pivra-check: " + list.string() + ":2: an empty file name\n");
   EXPECT_EQ(RunPivraCheck({"--files0-from=" + (dir_ / "none").string()}).status, 2);
+  outcome = RunPivraCheck({"--files0-from=-"}, "");
+  EXPECT_EQ(outcome.status, 2) << "an empty list checked nothing: " << outcome.err;
   EXPECT_EQ(RunPivraCheck({"--files0-from=" + list.string(), list.string()}).status, 2)
       << "file operands and a list are kept apart";
 

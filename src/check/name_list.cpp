@@ -34,7 +34,15 @@ bool NextListedName(NameList& list, std::string& name) {
       return false;
     }
     // The last name may lack its NUL.
-    if (c == EOF && name.empty()) return false;
+    if (c == EOF && name.empty()) {
+      // A list that names nothing checks nothing, which must not pass as success.
+      if (list.entries == 0) {
+        (void)std::fprintf(stderr, "pivra-check: %s: no file names in the list\n",
+                           EscapedName(list.name).c_str());
+        list.faulty = true;
+      }
+      return false;
+    }
     ++list.entries;
     if (!name.empty()) return true;
     HideProgress();
