@@ -74,7 +74,7 @@ if(NOT WIN32)
     set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE ${PIVRA_DEBIAN_ARCHITECTURE})
     set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS OFF)
     set(CPACK_PIVRA_OBJDUMP ${CMAKE_OBJDUMP})
-    set(CPACK_PIVRA_PROGRAMS ${PROJECT_BINARY_DIR}/pivra ${PROJECT_BINARY_DIR}/pivra-check)
+    list(TRANSFORM programs PREPEND ${PROJECT_BINARY_DIR}/ OUTPUT_VARIABLE CPACK_PIVRA_PROGRAMS)
     set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/cmake/PivraCrossDepends.cmake)
   endif()
   set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
@@ -83,7 +83,10 @@ if(NOT WIN32)
   string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
          "Each run writes one text file into the current directory: ten blocks, each\n"
          "one random permutation of 1..80 cut into ten sorted sets of eight. The\n"
-         "generator is seeded only from the system's cryptographic random source.\n"
-         "pivra-check verifies such files and judges the fairness of an archive of them.")
+         "generator is seeded only from the system's cryptographic random source.")
+  if(PIVRA_BUILD_CHECK)
+    string(APPEND CPACK_DEBIAN_PACKAGE_DESCRIPTION "\n"
+           "pivra-check verifies such files and judges the fairness of an archive of them.")
+  endif()
   include(CPack)
 endif()
