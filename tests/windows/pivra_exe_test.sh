@@ -176,6 +176,7 @@ case $case_name in
       fail "cannot set the user's default provider"
     run_pivra
     expect_report ESystemRandomError "System random source unavailable."
+    expect_listed_in_readme "System random source unavailable."
     [ -z "$(draw_files)" ] || fail "a file was written without a system source: $(draw_files)"
     ;;
   *)
