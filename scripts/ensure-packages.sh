@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs the Debian packages given as arguments that are not installed yet.
 # Exits 3, saying why, when they are missing and cannot be installed here (not
-# root, or no apt-get), and 4 when apt-get could not install them.
+# root, or no apt-get), and 4 when apt-get could not install them; either way
+# the last line on standard error is "cannot install PACKAGES: REASON".
 #
 # A package index can be broken for a day (a mirror half synced, or one
 # architecture's list out of step), and `apt-get update` then fails as a whole
@@ -44,10 +45,11 @@ if [ "$updated" = 0 ]; then
   grep '^E: ' "$log" | head -n 2 >&2 || true
 fi
 
+# The failure is one last line, which callers quote as their reason to skip.
 if ! apt-get install -y -qq --no-install-recommends --no-remove "${missing[@]}" >"$log" 2>&1; then
-  echo "cannot install ${missing[*]}:" >&2
-  grep -E '^(E|W): ' "$log" | head -n 2 >&2 || tail -n 2 "$log" >&2
+  reason=$( (grep -E '^(E|W): ' "$log" || tail -n 2 "$log") | head -n 2 | paste -sd ' ' -)
   [ "$updated" = 1 ] ||
-    echo "the likely cause: a broken or out-of-step package index (apt-get update failed)" >&2
+    reason+="; the likely cause: a broken or out-of-step package index (apt-get update failed)"
+  echo "cannot install ${missing[*]}: $reason" >&2
   exit 4
 fi

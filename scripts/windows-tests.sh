@@ -19,9 +19,7 @@ fi
 # Wine's 32-bit half comes from the i386 lists, the ones most often out of step.
 wine_failure=
 if ! apt_says=$(scripts/ensure-packages.sh wine wine32:i386 2>&1 >/dev/null); then
-  # The install's own reason and the likely cause, or why nothing can be installed.
-  reason=$(sed -n '/^cannot install/,$p' <<<"$apt_says" | tail -n +2 | paste -sd ' ' -)
-  wine_failure="Wine cannot be installed here (${reason:-$(tail -n 1 <<<"$apt_says")})"
+  wine_failure=$(tail -n 1 <<<"$apt_says")
 elif ! wine_says=$(wine --version 2>&1); then
   wine_failure="Wine cannot start here ($(head -n 1 <<<"$wine_says"); a kernel without 32-bit"
   wine_failure+=" support cannot run Wine's loader)"
