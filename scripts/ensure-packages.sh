@@ -29,12 +29,15 @@ for package in "${missing[@]}"; do
 done
 echo "installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
+# Another apt at work (a fresh machine's unattended upgrades, say) holds the
+# lock for a while: wait for it rather than fail.
+lock=(-o DPkg::Lock::Timeout=600)
 log=$(mktemp)
 trap 'rm -f "$log"' EXIT
 
 updated=0
 for attempt in 1 2 3; do
-  if apt-get update -qq >"$log" 2>&1; then
+  if apt-get "${lock[@]}" update -qq >"$log" 2>&1; then
     updated=1
     break
   fi
@@ -46,7 +49,7 @@ if [ "$updated" = 0 ]; then
 fi
 
 # The failure is one last line, which callers quote as their reason to skip.
-if ! apt-get install -y -qq --no-install-recommends --no-remove "${missing[@]}" >"$log" 2>&1; then
+if ! apt-get "${lock[@]}" install -y -qq --no-install-recommends --no-remove "${missing[@]}" >"$log" 2>&1; then
   reason=$( (grep -E '^(E|W): ' "$log" || tail -n 2 "$log") | head -n 2 | paste -sd ' ' -)
   [ "$updated" = 1 ] ||
     reason+="; the likely cause: a broken or out-of-step package index (apt-get update failed)"

@@ -54,7 +54,10 @@ int Counter(int64_t* count) {
 
 uint32_t Ticks() { return g_provider.ticks; }
 
-void Clock(LocalTime* time) { *time = g_file.time; }
+int32_t Clock(LocalTime* time) {
+  *time = g_file.time;
+  return g_file.clock_code;
+}
 
 // Two ticks, so that each read gives the next counter text.
 uint64_t TimeStampCounter() {

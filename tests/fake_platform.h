@@ -31,6 +31,7 @@ struct Provider {
 struct File {
   LocalTime time{2026, 3, 7, 9, 5, 3};  // the clock names are read from
   uint64_t counter = 2468;              // the time-stamp counter, two ticks on at each read
+  int32_t clock_code = 0;               // reading the clock fails with this code
   int32_t create_code = 0;
   unsigned taken_names = 0;  // creations that find their name taken, first
   std::vector<std::string> tried_names;

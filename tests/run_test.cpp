@@ -49,6 +49,13 @@ TEST_F(RunTest, FailedCreationIsReportedWithItsCode) {
   EXPECT_TRUE(fake::g_file.writes.empty());
 }
 
+TEST_F(RunTest, UnreadableClockIsReportedAndNoFileIsCreated) {
+  fake::g_file.clock_code = 75;
+  EXPECT_EQ(fake::ExitStatusOf(RunDraw), 1);
+  ExpectReport("EInOutError", "I/O error 75\\.");
+  EXPECT_TRUE(fake::g_file.tried_names.empty()) << "no name from an unread clock";
+}
+
 TEST_F(RunTest, FailedWriteIsReportedOnce) {
   fake::g_file.write_rule = [](std::size_t call, uint32_t, uint32_t*) {
     return call == 3 ? 28 : 0;

@@ -40,7 +40,8 @@ struct PlatformOps {
   int (*query_performance_counter)(int64_t* count);
   uint32_t (*get_tick_count)();
 
-  void (*get_local_time)(LocalTime* time);
+  // 0, or the system's code where the clock cannot be read as a local date.
+  int32_t (*get_local_time)(LocalTime* time);
   uint64_t (*read_time_stamp_counter)();
 
   // Each returns 0 on success or the system's error code. A new file only: a

@@ -84,14 +84,19 @@ uint32_t GetTickCount() {
   return static_cast<uint32_t>(now.tv_sec * 1000 + now.tv_nsec / 1000000);
 }
 
-void GetLocalTime(LocalTime* time) {
-  const std::time_t now = std::time(nullptr);
+int32_t GetLocalTime(LocalTime* time) {
+  // A name is never built from a clock that could not be read.
+  timespec now{};
   std::tm local{};
-  localtime_r(&now, &local);
+  errno = 0;
+  if (clock_gettime(CLOCK_REALTIME, &now) != 0 || localtime_r(&now.tv_sec, &local) == nullptr) {
+    return errno != 0 ? errno : EOVERFLOW;
+  }
   *time = LocalTime{
       static_cast<uint16_t>(local.tm_year + 1900), static_cast<uint16_t>(local.tm_mon + 1),
       static_cast<uint16_t>(local.tm_mday),        static_cast<uint16_t>(local.tm_hour),
       static_cast<uint16_t>(local.tm_min),         static_cast<uint16_t>(local.tm_sec)};
+  return 0;
 }
 
 uint64_t ReadTimeStampCounter() {

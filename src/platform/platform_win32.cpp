@@ -56,10 +56,11 @@ int QueryWin32PerformanceCounter(int64_t* count) {
 
 uint32_t GetWin32TickCount() { return GetTickCount(); }
 
-void GetWin32LocalTime(LocalTime* time) {
+int32_t GetWin32LocalTime(LocalTime* time) {
   SYSTEMTIME now{};
-  GetLocalTime(&now);
+  GetLocalTime(&now);  // cannot fail
   *time = LocalTime{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
+  return 0;
 }
 
 uint64_t ReadWin32TimeStampCounter() { return __rdtsc(); }

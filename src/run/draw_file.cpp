@@ -133,10 +133,11 @@ __attribute__((noinline)) void CheckIOResult() {
   if (code != 0) RaiseInOutError(code, __builtin_return_address(0));
 }
 
-void NameDrawFile() {
+bool NameDrawFile() {
   LocalTime time{};
-  g_platform.get_local_time(&time);
+  if (!Succeeded(g_platform.get_local_time(&time))) return false;
   BuildFileName(time, ReadTimeStampCounter(), g_draw_file.name);
+  return true;
 }
 
 void CreateDrawFile() {
@@ -151,7 +152,7 @@ void CreateDrawFile() {
   // run's file: a fresh reading gives a new name, where replacing would lose it.
   for (unsigned attempt = 1; code == g_platform.file_exists_code && attempt < NameAttempts;
        ++attempt) {
-    NameDrawFile();
+    if (!NameDrawFile()) return;
     code = g_platform.create_file(file.name, &handle);
   }
   if (code != 0) {

@@ -44,10 +44,11 @@ int32_t TakeIOResult();
 // Raises a pending I/O code as EInOutError at the caller's location.
 void CheckIOResult();
 
-// The run's file, in the run's order: name it, create it new (under a fresh
-// name while the name is taken; a failure only sets the I/O result), then write
-// the table's 111 lines, flush and close it, raising on failure.
-void NameDrawFile();
+// The run's file, in the run's order: name it from the clock and counter, and
+// create it new (under a fresh name while the name is taken; a clock that
+// cannot be read or a failed creation only sets the I/O result), then write the
+// table's 111 lines, flush and close it, raising on failure.
+bool NameDrawFile();
 void CreateDrawFile();
 void WriteDrawFile();
 

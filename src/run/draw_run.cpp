@@ -27,8 +27,7 @@ void RunDraw() {
   g_platform.start_process();
   std::set_new_handler(OutOfMemory);
   CheckSeeded(IsaacSeed(g_generator));
-  NameDrawFile();
-  CreateDrawFile();
+  if (NameDrawFile()) CreateDrawFile();
   CheckIOResult();
   BuildDrawTable();
   WriteDrawFile();

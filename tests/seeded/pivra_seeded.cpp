@@ -21,7 +21,10 @@ int ServeStream(pivra::CryptProvider /*provider*/, uint32_t length, uint8_t* buf
 }
 
 // An afternoon hour and single-digit fields, to show the 24-hour clock and zero padding.
-void PinnedTime(pivra::LocalTime* time) { *time = pivra::LocalTime{2024, 2, 29, 13, 5, 9}; }
+int32_t PinnedTime(pivra::LocalTime* time) {
+  *time = pivra::LocalTime{2024, 2, 29, 13, 5, 9};
+  return 0;
+}
 
 uint64_t PinnedCounter() { return 0x9E3779B97F4A7C15U; }
 
