@@ -1,16 +1,23 @@
 #!/usr/bin/env bash
-# Checks the README's set-up promise before a release: on a fresh minimal Debian 12
+# Checks the README's set-up promise before a release: on a fresh minimal Debian
 # (debootstrap --variant=minbase, with the security and updates lists a real
 # machine has) holding only git and a clone of HEAD, scripts/run.sh must write a
 # file and scripts/test.sh must pass. Prints each command's exit status and time.
-# Needs root and the network; the bootstrap tarball is cached in build/, the root
-# itself is made anew each time in build/fresh-root. Not part of the test command.
-#   scripts/fresh-root-check.sh [MIRROR]   (default http://deb.debian.org/debian)
+# Needs root and the network; each suite's bootstrap tarball is cached in build/,
+# the root itself is made anew each time in build/fresh-root. Not part of the
+# test command.
+#   scripts/fresh-root-check.sh [--suite bookworm|trixie] [MIRROR [SECURITY_MIRROR]]
+# The mirrors default to those of this machine's own apt sources.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd -P)  # as findmnt names mounts: no links
 cd "$root"
-mirror=${1:-http://deb.debian.org/debian}
 suite=bookworm
+if [ "${1:-}" = --suite ]; then
+  suite=${2:?usage: fresh-root-check.sh [--suite bookworm|trixie] [MIRROR [SECURITY_MIRROR]]}
+  shift 2
+fi
+mirror=${1:-$(scripts/apt-mirror.sh)}
+security=${2:-$(scripts/apt-mirror.sh security)}
 target=$root/build/fresh-root
 cache=$root/build/fresh-root-cache/$suite-minbase.tgz
 
@@ -49,7 +56,7 @@ debootstrap --variant=minbase --unpack-tarball="$cache" "$suite" "$target" "$mir
 cat >"$target/etc/apt/sources.list" <<EOF
 deb $mirror $suite main
 deb $mirror $suite-updates main
-deb http://deb.debian.org/debian-security $suite-security main
+deb $security $suite-security main
 EOF
 cp /etc/resolv.conf "$target/etc/resolv.conf"
 # No service starts inside the root.

@@ -24,7 +24,8 @@ check_manual_page() {
   done
   grep -q "^pivra $version  .*PIVRA(1)\$" <<<"$rendered" ||
     fail "the manual page's footer does not name pivra $version"
-  grep -q -- "--help and no --version" <<<"$rendered" ||
+  # groff may wrap the sentence anywhere: read the page as one line of words.
+  tr -s ' \n' '  ' <<<"$rendered" | grep -q -- "--help and no --version" ||
     fail "the manual page does not say that there is no --help or --version"
   if grep -n '.\{81,\}' <<<"$rendered" >&2; then fail "lines wider than 80 columns"; fi
 }

@@ -1,5 +1,6 @@
 #include "check/check_run.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdint>
@@ -18,6 +19,7 @@
 #include "check/heat_map.h"
 #include "check/name_list.h"
 #include "check/progress.h"
+#include "run/draw_table.h"
 
 namespace pivra {
 namespace {
@@ -50,9 +52,9 @@ bool UsageError(const char* problem, const char* what = "") {
 
 bool EndsWithSvg(std::string_view name) {
   if (name.size() < 4) return false;
-  std::string end(name.substr(name.size() - 4));
-  for (char& c : end) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return end == ".svg";
+  return std::equal(name.end() - 4, name.end(), ".svg", [](char c, char lower) {
+    return std::tolower(static_cast<unsigned char>(c)) == lower;
+  });
 }
 
 bool ParseArguments(int argc, const char* const* argv, Options& options) {
@@ -202,7 +204,7 @@ int RunCheck(int argc, const char* const* argv) {
   if (options.help) {
     (void)std::fputs(Usage, stdout);
   } else if (options.version) {
-    (void)std::fputs("pivra-check " PIVRA_VERSION "\n", stdout);
+    (void)std::printf("pivra-check %s\n", PIVRA_VERSION);
   } else {
     status = options.fairness ? JudgeFiles(options) : CheckFiles(options);
   }

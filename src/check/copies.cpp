@@ -1,7 +1,11 @@
 #include "check/copies.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
 #include <numeric>
+#include <string_view>
+#include <vector>
 
 namespace pivra {
 namespace {

@@ -3,7 +3,12 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <string_view>
 #include <utility>
+
+#include "run/draw_layout.h"
+#include "run/draw_table.h"
 
 namespace pivra {
 namespace {
@@ -34,7 +39,7 @@ FileFault LineEndFault(std::string_view bytes, std::size_t start, unsigned line)
 
 // One set line: eight two-digit numbers of 1..80, single spaces apart, ascending,
 // none already on an earlier line of the block. `seen_on` holds those lines by number.
-FileFault CheckSetLine(const char* text, unsigned line, uint8_t* seen_on, uint8_t* set) {
+FileFault CheckSetLine(std::string_view text, unsigned line, uint8_t* seen_on, uint8_t* set) {
   static_assert(NumberDigits == 2, "a number is read as two digits");
   unsigned previous = 0;
   for (unsigned k = 0; k < SetSize; ++k) {
@@ -44,14 +49,14 @@ FileFault CheckSetLine(const char* text, unsigned line, uint8_t* seen_on, uint8_
     }
     if (k + 1 < SetSize && text[at + NumberDigits] != ' ')
       return Fault(line, Column(at + NumberDigits) + " is not a space");
-    const std::string_view number(text + at, NumberDigits);
+    const std::string_view number = text.substr(at, NumberDigits);
     const auto value = static_cast<unsigned>((text[at] - '0') * 10 + (text[at + 1] - '0'));
     if (value < 1 || value > RowLength) {
       return Fault(line, std::string(number) + " is outside 01..80");
     }
     if (value <= previous) {
       return Fault(line, std::string(number) + " after " +
-                             std::string(text + at - (NumberDigits + 1), NumberDigits) +
+                             std::string(text.substr(at - (NumberDigits + 1), NumberDigits)) +
                              ": not strictly ascending");
     }
     if (seen_on[value] != 0) {
@@ -91,7 +96,7 @@ FileFault CheckDrawFile(std::string_view bytes, DrawTable& sets) {
       std::memset(seen_on, 0, sizeof seen_on);
       continue;
     }
-    FileFault fault = CheckSetLine(text.data(), line, seen_on, TableSet(sets, set));
+    FileFault fault = CheckSetLine(text, line, seen_on, TableSet(sets, set));
     if (fault.line != 0) return fault;
     ++set;
   }

@@ -1,9 +1,15 @@
 #include "check/fairness.h"
 
 #include <boost/math/distributions/chi_squared.hpp>
+#include <boost/math/distributions/complement.hpp>
 #include <cmath>
+#include <cstddef>
+#include <cstdint>
 #include <numeric>
 #include <vector>
+
+#include "run/draw_layout.h"
+#include "run/draw_table.h"
 
 namespace pivra {
 namespace {

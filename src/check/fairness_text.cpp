@@ -4,6 +4,9 @@
 #include <string>
 #include <vector>
 
+#include "check/fairness.h"
+#include "run/draw_layout.h"
+
 namespace pivra {
 namespace {
 

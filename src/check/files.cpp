@@ -3,9 +3,14 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <string_view>
 
+#include "check/draw_check.h"
 #include "check/progress.h"
 #include "check/system.h"
+#include "run/draw_layout.h"
+#include "run/draw_table.h"
 
 namespace pivra {
 

@@ -3,6 +3,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <string>
+
+#include "check/fairness.h"
+#include "run/draw_layout.h"
 
 namespace pivra {
 namespace {

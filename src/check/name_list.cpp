@@ -1,6 +1,7 @@
 #include "check/name_list.h"
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "check/files.h"

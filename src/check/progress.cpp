@@ -1,6 +1,7 @@
 #include "check/progress.h"
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 

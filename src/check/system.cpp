@@ -17,7 +17,7 @@ namespace pivra {
 bool StandardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
 bool IsFolder(const char* name) {
-  struct _stat info {};
+  struct _stat info = {};
   return _stat(name, &info) == 0 && (info.st_mode & _S_IFMT) == _S_IFDIR;
 }
 
@@ -26,7 +26,7 @@ bool IsFolder(const char* name) {
 bool StandardErrorIsTerminal() { return isatty(fileno(stderr)) != 0; }
 
 bool IsFolder(const char* name) {
-  struct stat info {};
+  struct stat info = {};
   return stat(name, &info) == 0 && S_ISDIR(info.st_mode);
 }
 

@@ -1,17 +1,22 @@
 // Linux: the system source is getrandom(2); the rest maps onto POSIX calls.
 #include <dlfcn.h>
+#include <elf.h>
 #include <fcntl.h>
 #include <sys/auxv.h>
 #include <sys/random.h>
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
 #include <csignal>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
+
+#include "random/wcrypt2.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <x86intrin.h>
@@ -120,7 +125,7 @@ int32_t CreateFile(const char* name, FileHandle* handle) {
 }
 
 int32_t GetFileType(FileHandle handle, FileType* type) {
-  struct stat status {};
+  struct stat status = {};
   if (fstat(static_cast<int>(handle), &status) != 0) return errno;
   if (S_ISCHR(status.st_mode)) {
     *type = FileType::Char;

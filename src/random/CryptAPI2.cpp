@@ -1,6 +1,9 @@
 #include "random/CryptAPI2.h"
 
+#include <cstdint>
+
 #include "platform/platform.h"
+#include "random/wcrypt2.h"
 
 namespace pivra {
 

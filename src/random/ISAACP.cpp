@@ -1,5 +1,6 @@
 #include "random/ISAACP.h"
 
+#include <cstdint>
 #include <cstring>
 
 #include "random/CryptAPI2.h"
@@ -42,8 +43,8 @@ inline void IsaacQuad(IsaacState& s, unsigned i, unsigned opposite, uint32_t& aa
 }
 
 // On a big-endian host the seed bytes still read as little-endian fields.
-inline void FieldsFromLittleEndian(IsaacState& s) {
 #if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+inline void FieldsFromLittleEndian(IsaacState& s) {
   for (uint32_t& word : s.mm) word = __builtin_bswap32(word);
   for (uint32_t& word : s.randrsl) word = __builtin_bswap32(word);
   s.aa = __builtin_bswap32(s.aa);
@@ -51,10 +52,10 @@ inline void FieldsFromLittleEndian(IsaacState& s) {
   s.cc = __builtin_bswap32(s.cc);
   s.last = __builtin_bswap32(s.last);
   s.index = __builtin_bswap16(s.index);
-#else
-  static_cast<void>(s);
-#endif
 }
+#else
+inline void FieldsFromLittleEndian(IsaacState& /*s*/) {}  // the bytes are the fields already
+#endif
 
 }  // namespace
 

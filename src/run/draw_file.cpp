@@ -1,9 +1,13 @@
 #include "run/draw_file.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 
+#include "platform/platform.h"
+#include "run/draw_layout.h"
 #include "run/draw_run.h"
+#include "run/draw_table.h"
 #include "run/failure.h"
 
 namespace pivra {
@@ -178,7 +182,8 @@ void WriteDrawFile() {
   char line[3 * SetSize];
   PutLine(file, SeparatorLine, LineLength);
   for (unsigned set = 0; set < SetCount; ++set) {
-    PutLine(file, line, FormatSet(TableSet(g_draw_table, set), SetSize, line));
+    const std::size_t length = FormatSet(TableSet(g_draw_table, set), SetSize, line);
+    PutLine(file, line, length);
     if ((set + 1) % SetsPerBlock == 0) PutLine(file, SeparatorLine, LineLength);
   }
   FlushAndClose(file);

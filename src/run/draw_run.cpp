@@ -2,6 +2,10 @@
 
 #include <new>
 
+#include "platform/platform.h"
+#include "random/ISAACP.h"
+#include "run/draw_file.h"
+#include "run/draw_table.h"
 #include "run/failure.h"
 
 namespace pivra {

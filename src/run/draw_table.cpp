@@ -1,6 +1,9 @@
 #include "run/draw_table.h"
 
+#include <cstdint>
+
 #include "random/ISAACP.h"
+#include "run/draw_layout.h"
 #include "run/draw_run.h"
 
 namespace pivra {

@@ -13,10 +13,10 @@ struct DrawTable {
 };
 
 inline uint8_t* TableRow(DrawTable& table, unsigned row) {
-  return table.numbers + static_cast<std::size_t>(row) * RowLength;
+  return &table.numbers[static_cast<std::size_t>(row) * RowLength];
 }
 inline uint8_t* TableSet(DrawTable& table, unsigned set) {
-  return table.numbers + static_cast<std::size_t>(set) * SetSize;
+  return &table.numbers[static_cast<std::size_t>(set) * SetSize];
 }
 inline const uint8_t* TableSet(const DrawTable& table, unsigned set) {
   return table.numbers + static_cast<std::size_t>(set) * SetSize;

@@ -1,6 +1,7 @@
 #include "run/failure.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
