@@ -16,6 +16,7 @@ if(NOT PIVRA_SANITIZE)
   endforeach()
   add_test(NAME ensure_packages COMMAND bash ${tool_tests}/ensure_packages_test.sh
                                              ${PROJECT_SOURCE_DIR})
+  add_test(NAME run_script COMMAND bash ${tool_tests}/run_script_test.sh ${PROJECT_SOURCE_DIR})
   add_test(NAME memcheck COMMAND bash ${tool_tests}/memcheck_test.sh $<TARGET_FILE:pivra>
                                       $<TARGET_FILE:pivra-check>)
 
@@ -23,8 +24,9 @@ if(NOT PIVRA_SANITIZE)
   add_test(NAME clang_format COMMAND bash ${lint} format)
   add_test(NAME cppcheck COMMAND bash ${lint} cppcheck)
   add_test(NAME clang_tidy COMMAND bash ${lint} clang-tidy ${PROJECT_BINARY_DIR})
-  # Slow for what it adds to a quick loop: `ctest -LE slow` leaves it out.
-  set_tests_properties(clang_tidy PROPERTIES LABELS slow)
+  # Slow for a quick loop (the one analyses, the other builds pivra afresh): `ctest -LE
+  # slow` leaves them out.
+  set_tests_properties(clang_tidy run_script PROPERTIES LABELS slow)
 endif()
 
 if(PIVRA_HARDEN AND CMAKE_BUILD_TYPE STREQUAL "Release")

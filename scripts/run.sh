@@ -3,7 +3,20 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
-"$root/scripts/ensure-packages.sh" cmake make g++
+# Any Linux with the build tools on PATH needs nothing more; only where one is
+# missing is apt asked, and where there is no apt either, the user is told what.
+missing=()
+for tool in cmake make; do command -v "$tool" >/dev/null || missing+=("$tool"); done
+command -v c++ >/dev/null || command -v g++ >/dev/null || command -v clang++ >/dev/null ||
+  missing+=("a C++17 compiler (c++, g++ or clang++)")
+if [ ${#missing[@]} -gt 0 ]; then
+  if ! command -v apt-get >/dev/null; then
+    list=$(printf '%s, ' "${missing[@]}")
+    echo "cannot build pivra: install ${list%, } and run again (no apt-get here)" >&2
+    exit 3
+  fi
+  "$root/scripts/ensure-packages.sh" cmake make g++
+fi
 # Quiet but for the one line that says pivra-check is left out (no Boost.Math).
 cmake --preset release -S "$root" | { grep -F 'without pivra-check' || true; }
 cmake --build "$root/build/release" -j"$(nproc)" >/dev/null

@@ -74,4 +74,26 @@ for check in "${arm64[*]} $work/arm64/usr/bin/pivra-check" "$work/amd64/usr/bin/
   verdict=$(cd "$work/run" && $check -- "$file" 2>&1) || true
   [ "$verdict" = "$file: OK" ] || fail "$check on the arm64 pivra's file: $verdict"
 done
+
+# No shipped Linux program needs a newer glibc than its package's Depends names,
+# nor, when built on the release's Debian, than the README promises.
+promised=$(sed -n 's/.* with glibc \([0-9.]*\) or later.*/\1/p' "$source_dir/README.md" | head -n 1)
+[ -n "$promised" ] || fail "the README promises no glibc version"
+here_glibc=$(getconf GNU_LIBC_VERSION | awk '{print $2}')
+older() { [ "$1" != "$2" ] && [ "$(printf '%s\n' "$1" "$2" | sort -V | head -n 1)" = "$1" ]; }
+for arch in amd64 arm64; do
+  depends=$(dpkg-deb --field "$first/dist/pivra_${version}_$arch.deb" Depends |
+    sed -n 's/.*libc6 (>= \([0-9.]*\)).*/\1/p')
+  for program in pivra pivra-check; do
+    needed=$(readelf --version-info -W "$work/$arch/usr/bin/$program" |
+      sed -n 's/.*Name: GLIBC_\([0-9.]*\).*/\1/p' | sort -uV | tail -n 1)
+    ! older "$depends" "$needed" ||
+      fail "$arch $program needs glibc $needed, its package names libc6 (>= $depends)"
+    if ! older "$promised" "$here_glibc" && older "$promised" "$needed"; then
+      fail "$arch $program needs glibc $needed; the README promises $promised"
+    fi
+  done
+done
+older "$promised" "$here_glibc" &&
+  echo "note: built with glibc $here_glibc, newer than the release's (the README's $promised)"
 echo "PASS: $(tr '\n' ' ' <"$first/dist/SHA256SUMS")"
