@@ -12,7 +12,7 @@ set(tool_tests ${PROJECT_SOURCE_DIR}/tests)
 if(NOT PIVRA_SANITIZE)
   foreach(way install package)
     add_test(NAME ${way} COMMAND bash ${tool_tests}/installed_test.sh ${way} ${PROJECT_BINARY_DIR}
-                                      ${PROJECT_VERSION})
+                                      ${PIVRA_VERSION_TEXT})
   endforeach()
   add_test(NAME ensure_packages COMMAND bash ${tool_tests}/ensure_packages_test.sh
                                              ${PROJECT_SOURCE_DIR})

@@ -63,6 +63,7 @@ if(NOT WIN32)
   # pivra_<version>_<arch>.deb, installing under /usr.
   set(CPACK_GENERATOR DEB)
   set(CPACK_PACKAGE_NAME pivra)
+  set(CPACK_PACKAGE_VERSION ${PIVRA_VERSION_TEXT})
   set(CPACK_PACKAGE_CONTACT ${PIVRA_CONTACT})
   set(CPACK_STRIP_FILES ON)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

@@ -36,7 +36,7 @@ cmake -S "$work/src" -B "$work/linux" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING
   -DPIVRA_CHECK=ON >/dev/null
 cmake --build "$work/linux" -j"$(nproc)" >/dev/null
 cpack --config "$work/linux/CPackConfig.cmake" -B "$work/deb" >/dev/null
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$work/linux/CMakeCache.txt")
+version=$(sed -n 's/^PIVRA_VERSION_TEXT:INTERNAL=//p' "$work/linux/CMakeCache.txt")
 deb=pivra_${version}_amd64.deb
 zip=pivra-${version}-win32.zip
 
@@ -52,8 +52,10 @@ mkdir -p "$stage"
 members=("$top/")
 for program in pivra pivra-check; do
   cp "$work/windows/$program.exe" "$stage/"
+  # mandoc's page with a style sheet of ours after its own, and links between the two.
   mandoc -T html "$work/windows/$program.1" |
-    sed -E 's|<b>(pivra(-check)?)</b>\(1\)|<a href="\1.html"><b>\1</b>(1)</a>|g' \
+    sed -E -e "/<\/style>/r $work/src/man/page-style.html" \
+      -e 's|<b>(pivra(-check)?)</b>\(1\)|<a href="\1.html"><b>\1</b>(1)</a>|g' \
       >"$stage/$program.html"
   chmod 0755 "$stage/$program.exe"
   members+=("$top/$program.exe" "$top/$program.html")

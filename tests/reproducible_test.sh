@@ -30,8 +30,18 @@ if ! cmp -s "$first/dist/SHA256SUMS" "$second/dist/SHA256SUMS"; then
   fail "two release builds of one commit differ"
 fi
 
-version=$(sed -n 's/^project(pivra VERSION \([0-9.]*\).*/\1/p' "$first/CMakeLists.txt")
+# The package, the zip and the changelog's top section name one version: a
+# dated section's, or the unreleased one's with ~dev.
+section=$(grep -m 1 '^## ' "$first/CHANGELOG.md")
+version=$(awk '{print $2}' <<<"$section")
+[[ $section == *"(unreleased)" ]] && version+="~dev"
+[ "$(dpkg-deb --field "$first/dist/pivra_${version}_amd64.deb" Version 2>&1)" = "$version" ] ||
+  fail "CHANGELOG.md's \"$section\" asks for a package of $version; dist/ holds: $(ls "$first/dist")"
+dpkg-deb --fsys-tarfile "$first/dist/pivra_${version}_amd64.deb" |
+  tar -xO ./usr/share/doc/pivra/changelog.gz | gunzip | sed -n 1p | grep -qF "pivra ($version) " ||
+  fail "the package's Debian changelog does not start with pivra ($version)"
 zip=$first/dist/pivra-$version-win32.zip
+[ -f "$zip" ] || fail "no $(basename "$zip") for CHANGELOG.md's \"$section\""
 top=pivra-$version-win32
 [ "$(unzip -Z1 "$zip")" = "$(printf "$top/%s\n" "" pivra.exe pivra.html pivra-check.exe \
   pivra-check.html LICENSE.txt README.txt)" ] ||
@@ -44,6 +54,13 @@ for text in LICENSE.txt README.txt; do
 done
 unzip -p "$zip" "$top/pivra-check.html" | grep -q '<a href="pivra.html"><b>pivra</b>(1)</a>' ||
   fail "pivra-check.html does not link to pivra.html"
+# A browser shows each page at a readable width, and each example as written.
+for page in pivra.html pivra-check.html; do
+  html=$(unzip -p "$zip" "$top/$page")
+  grep -q 'max-width' <<<"$html" || fail "$page has no style sheet of its own"
+  awk '/<pre>/ { in_pre = 1 } /<\/pre>/ { in_pre = 0 } in_pre && /<br/ { exit 1 }' <<<"$html" ||
+    fail "$page breaks a line inside an example"
+done
 # Built from the working tree, the tested programs are the release's only when
 # the tree is HEAD and they were linked with its time (scripts/windows-tests.sh).
 if [ -n "$(git -C "$source_dir" status --porcelain --untracked-files=no)" ]; then
