@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the release from the committed tree into dist/:
 #   pivra_<version>_amd64.deb, pivra_<version>_arm64.deb (cross-built),
-#   pivra-<version>-win32.zip and SHA256SUMS of the three.
+#   pivra-<version>-win32.zip, pivra-<version>-win64.zip and SHA256SUMS of the four.
 # Installs what it needs first, as scripts/test.sh does. Anyone who rebuilds the
 # same commit gets the same bytes: every date inside the artifacts comes from
 # SOURCE_DATE_EPOCH (the last commit's time unless it is set), and neither the
@@ -11,7 +11,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 scripts/ensure-packages.sh git cmake make g++ dpkg-dev file gzip mandoc zip libboost-math-dev \
-  g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-aarch64-linux-gnu binutils-aarch64-linux-gnu
+  g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64 \
+  g++-aarch64-linux-gnu binutils-aarch64-linux-gnu
 
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
   SOURCE_DATE_EPOCH=$(git log -1 --format=%ct)
@@ -38,36 +39,42 @@ cmake --build "$work/linux" -j"$(nproc)" >/dev/null
 cpack --config "$work/linux/CPackConfig.cmake" -B "$work/deb" >/dev/null
 version=$(sed -n 's/^PIVRA_VERSION_TEXT:INTERNAL=//p' "$work/linux/CMakeCache.txt")
 deb=pivra_${version}_amd64.deb
-zip=pivra-${version}-win32.zip
 
-# Windows: one folder pivra-<version>-win32/ holding the stripped pivra.exe and
+# Windows, one zip per processor (win32: i686, win64: x86_64): one folder
+# pivra-<version>-win32/ (-win64/) holding the stripped pivra.exe and
 # pivra-check.exe with their resources, their manual pages as HTML linked to each
 # other, the licence and the README for Windows users, text files with CR LF.
-cmake -S "$work/src" -B "$work/windows" --toolchain "$work/src/cmake/mingw-w64-i686.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DPIVRA_CHECK=ON >/dev/null
-cmake --build "$work/windows" --target pivra pivra-check -j"$(nproc)" >/dev/null
-top=${zip%.zip}
-stage=$work/zip/$top
-mkdir -p "$stage"
-members=("$top/")
-for program in pivra pivra-check; do
-  cp "$work/windows/$program.exe" "$stage/"
-  # mandoc's page with a style sheet of ours after its own, and links between the two.
-  mandoc -T html "$work/windows/$program.1" |
-    sed -E -e "/<\/style>/r $work/src/man/page-style.html" \
-      -e 's|<b>(pivra(-check)?)</b>\(1\)|<a href="\1.html"><b>\1</b>(1)</a>|g' \
-      >"$stage/$program.html"
-  chmod 0755 "$stage/$program.exe"
-  members+=("$top/$program.exe" "$top/$program.html")
-done
-sed 's/$/\r/' "$work/src/LICENSE" >"$stage/LICENSE.txt"
-sed 's/$/\r/' "$work/windows/README.txt" >"$stage/README.txt"
-members+=("$top/LICENSE.txt" "$top/README.txt")
-chmod 0644 "$stage"/*.html "$stage"/*.txt
-chmod 0755 "$stage"
-touch -d "@$SOURCE_DATE_EPOCH" "$stage" "$stage"/*
-# -X: no owner ids or extra time stamps; the members' times are local, so UTC.
-(cd "$work/zip" && zip -q -X "$work/$zip" "${members[@]}")
+windows_zip() {
+  local processor=$1 zip=$2 build=$work/windows-$1 top=${2%.zip} stage members
+  cmake -S "$work/src" -B "$build" --toolchain "$work/src/cmake/mingw-w64-$processor.cmake" \
+    -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF -DPIVRA_CHECK=ON >/dev/null
+  cmake --build "$build" --target pivra pivra-check -j"$(nproc)" >/dev/null
+  stage=$work/zip/$top
+  mkdir -p "$stage"
+  members=("$top/")
+  for program in pivra pivra-check; do
+    cp "$build/$program.exe" "$stage/"
+    # mandoc's page with a style sheet of ours after its own, and links between the two.
+    mandoc -T html "$build/$program.1" |
+      sed -E -e "/<\/style>/r $work/src/man/page-style.html" \
+        -e 's|<b>(pivra(-check)?)</b>\(1\)|<a href="\1.html"><b>\1</b>(1)</a>|g' \
+        >"$stage/$program.html"
+    chmod 0755 "$stage/$program.exe"
+    members+=("$top/$program.exe" "$top/$program.html")
+  done
+  sed 's/$/\r/' "$work/src/LICENSE" >"$stage/LICENSE.txt"
+  sed 's/$/\r/' "$build/README.txt" >"$stage/README.txt"
+  members+=("$top/LICENSE.txt" "$top/README.txt")
+  chmod 0644 "$stage"/*.html "$stage"/*.txt
+  chmod 0755 "$stage"
+  touch -d "@$SOURCE_DATE_EPOCH" "$stage" "$stage"/*
+  # -X: no owner ids or extra time stamps; the members' times are local, so UTC.
+  (cd "$work/zip" && zip -q -X "$work/$zip" "${members[@]}")
+}
+zip=pivra-${version}-win32.zip
+zip64=pivra-${version}-win64.zip
+windows_zip i686 "$zip"
+windows_zip x86_64 "$zip64"
 
 # 64-bit ARM Linux: the same package, cross-built with Debian's aarch64 compilers.
 cmake -S "$work/src" -B "$work/arm64" --toolchain "$work/src/cmake/aarch64-linux-gnu.cmake" \
@@ -77,7 +84,7 @@ cpack --config "$work/arm64/CPackConfig.cmake" -B "$work/arm64-deb" >/dev/null
 arm64_deb=pivra_${version}_arm64.deb
 
 mkdir -p dist
-rm -f "dist/$deb" "dist/$arm64_deb" "dist/$zip" dist/SHA256SUMS
-cp "$work/deb/$deb" "$work/arm64-deb/$arm64_deb" "$work/$zip" dist/
-(cd dist && sha256sum "$deb" "$arm64_deb" "$zip" >SHA256SUMS)
+rm -f "dist/$deb" "dist/$arm64_deb" "dist/$zip" "dist/$zip64" dist/SHA256SUMS
+cp "$work/deb/$deb" "$work/arm64-deb/$arm64_deb" "$work/$zip" "$work/$zip64" dist/
+(cd dist && sha256sum "$deb" "$arm64_deb" "$zip" "$zip64" >SHA256SUMS)
 cat dist/SHA256SUMS

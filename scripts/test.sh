@@ -2,7 +2,7 @@
 # Builds everything and runs all the tests, installing whatever is missing first:
 # the unit and process tests under the sanitizers, the Linux build with its unit,
 # process and randomness-battery tests, the s390x and aarch64 builds under qemu-user,
-# then the 32-bit Windows build under Wine.
+# then the 64-bit and 32-bit Windows builds under Wine.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # scripts/release.sh in two clones of the committed tree that differ in path (one
 # much longer), umask, time zone and locale: the two SHA256SUMS must be equal.
-# Then what the zip holds, and that its programs are the TESTED_EXE files given.
-# Usage: reproducible_test.sh SOURCE_DIR [TESTED_EXE...]
+# Then what each Windows zip holds, and that its programs are the TESTED_EXE files
+# given for it (win32 or win64).
+# Usage: reproducible_test.sh SOURCE_DIR [win32=TESTED_EXE|win64=TESTED_EXE...]
 set -euo pipefail
 source_dir=$1
 shift
@@ -30,7 +31,7 @@ if ! cmp -s "$first/dist/SHA256SUMS" "$second/dist/SHA256SUMS"; then
   fail "two release builds of one commit differ"
 fi
 
-# The package, the zip and the changelog's top section name one version: a
+# The packages, the zips and the changelog's top section name one version: a
 # dated section's, or the unreleased one's with ~dev.
 section=$(grep -m 1 '^## ' "$first/CHANGELOG.md")
 version=$(awk '{print $2}' <<<"$section")
@@ -40,36 +41,44 @@ version=$(awk '{print $2}' <<<"$section")
 dpkg-deb --fsys-tarfile "$first/dist/pivra_${version}_amd64.deb" |
   tar -xO ./usr/share/doc/pivra/changelog.gz | gunzip | sed -n 1p | grep -qF "pivra ($version) " ||
   fail "the package's Debian changelog does not start with pivra ($version)"
-zip=$first/dist/pivra-$version-win32.zip
-[ -f "$zip" ] || fail "no $(basename "$zip") for CHANGELOG.md's \"$section\""
-top=pivra-$version-win32
-[ "$(unzip -Z1 "$zip")" = "$(printf "$top/%s\n" "" pivra.exe pivra.html pivra-check.exe \
-  pivra-check.html LICENSE.txt README.txt)" ] ||
-  fail "the zip holds not one folder $top/ of the programs and their papers:"$'\n'"$(unzip -Z1 "$zip")"
-# Notepad shows plain ASCII with CR LF right, whatever its age.
-for text in LICENSE.txt README.txt; do
-  lines=$(unzip -p "$zip" "$top/$text")
-  if grep -qv $'\r$' <<<"$lines"; then fail "$text has a line not ended by CR LF"; fi
-  if LC_ALL=C grep -q '[^[:print:][:space:]]' <<<"$lines"; then fail "$text is not ASCII"; fi
-done
-unzip -p "$zip" "$top/pivra-check.html" | grep -q '<a href="pivra.html"><b>pivra</b>(1)</a>' ||
-  fail "pivra-check.html does not link to pivra.html"
-# A browser shows each page at a readable width, and each example as written.
-for page in pivra.html pivra-check.html; do
-  html=$(unzip -p "$zip" "$top/$page")
-  grep -q 'max-width' <<<"$html" || fail "$page has no style sheet of its own"
-  awk '/<pre>/ { in_pre = 1 } /<\/pre>/ { in_pre = 0 } in_pre && /<br/ { exit 1 }' <<<"$html" ||
-    fail "$page breaks a line inside an example"
-done
 # Built from the working tree, the tested programs are the release's only when
 # the tree is HEAD and they were linked with its time (scripts/windows-tests.sh).
 if [ -n "$(git -C "$source_dir" status --porcelain --untracked-files=no)" ]; then
-  echo "note: uncommitted changes: the tested programs are not compared with the zip's"
+  echo "note: uncommitted changes: the tested programs are not compared with the zips'"
   set --
 fi
-for tested in "$@"; do
-  unzip -p "$zip" "$top/$(basename "$tested")" | cmp -s - "$tested" ||
-    fail "the zip's $(basename "$tested") is not the one the Windows tests run"
+for flavour in win32 win64; do
+  zip=$first/dist/pivra-$version-$flavour.zip
+  [ -f "$zip" ] || fail "no $(basename "$zip") for CHANGELOG.md's \"$section\""
+  top=pivra-$version-$flavour
+  [ "$(unzip -Z1 "$zip")" = "$(printf "$top/%s\n" "" pivra.exe pivra.html pivra-check.exe \
+    pivra-check.html LICENSE.txt README.txt)" ] ||
+    fail "the zip holds not one folder $top/ of the programs and their papers:"$'\n'"$(unzip -Z1 "$zip")"
+  # Notepad shows plain ASCII with CR LF right, whatever its age.
+  for text in LICENSE.txt README.txt; do
+    lines=$(unzip -p "$zip" "$top/$text")
+    if grep -qv $'\r$' <<<"$lines"; then fail "$flavour $text has a line not ended by CR LF"; fi
+    if LC_ALL=C grep -q '[^[:print:][:space:]]' <<<"$lines"; then fail "$flavour $text is not ASCII"; fi
+  done
+  unzip -p "$zip" "$top/README.txt" | grep -q "$top\\\\pivra.exe" ||
+    fail "the $flavour README.txt does not name its own folder $top"
+  unzip -p "$zip" "$top/pivra-check.html" | grep -q '<a href="pivra.html"><b>pivra</b>(1)</a>' ||
+    fail "$flavour pivra-check.html does not link to pivra.html"
+  # A browser shows each page at a readable width, and each example as written.
+  for page in pivra.html pivra-check.html; do
+    html=$(unzip -p "$zip" "$top/$page")
+    grep -q 'max-width' <<<"$html" || fail "$flavour $page has no style sheet of its own"
+    awk '/<pre>/ { in_pre = 1 } /<\/pre>/ { in_pre = 0 } in_pre && /<br/ { exit 1 }' <<<"$html" ||
+      fail "$flavour $page breaks a line inside an example"
+  done
+  # FLAVOUR=TESTED_EXE: the programs the Windows suites ran, the zip's own.
+  for tested in "$@"; do
+    [ "${tested%%=*}" = "$flavour" ] || continue
+    tested=${tested#*=}
+    [ -f "$tested" ] || fail "no $tested: build it first (scripts/windows-tests.sh builds both)"
+    unzip -p "$zip" "$top/$(basename "$tested")" | cmp -s - "$tested" ||
+      fail "the $flavour zip's $(basename "$tested") is not the one the Windows tests run"
+  done
 done
 
 # The arm64 package says so, lintian has nothing to say of it, and its pivra writes

@@ -1,19 +1,38 @@
 # Cross-built tests run under Wine, always in one prefix with an absolute path:
 # a relative WINEPREFIX is refused, and ~/.wine would be created behind our back.
-# Wine's loader is a 32-bit Linux program: a kernel without 32-bit support
-# cannot start it, and then the tests that run Windows programs are left out.
-# Included before any test target, whose emulator this sets.
-find_program(PIVRA_WINE wine)
-if(PIVRA_WINE AND NOT DEFINED PIVRA_WINE_RUNS)
+# The Wine that runs the target's programs: wine64 (Debian keeps it in
+# /usr/lib/wine) for x86_64, needing nothing 32-bit; wine for i686, whose loader
+# is a 32-bit Linux program that a kernel without 32-bit support cannot start.
+# Where it is missing or cannot start, the tests that run programs are left out,
+# and PIVRA_WINE_FAILURE says why. Included before any test target, whose
+# emulator this sets.
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL x86_64)
+  set(wine_name wine64)
+  find_program(PIVRA_WINE wine64 HINTS /usr/lib/wine)
+  find_program(PIVRA_WINESERVER NAMES wineserver64 wineserver HINTS /usr/lib/wine)
+else()
+  set(wine_name wine)
+  find_program(PIVRA_WINE wine)
+  find_program(PIVRA_WINESERVER wineserver)
+endif()
+# Asked at every configure: a Wine installed or repaired since must not stay left out.
+set(PIVRA_WINE_FAILURE "")
+if(NOT PIVRA_WINE OR NOT PIVRA_WINESERVER)
+  set(PIVRA_WINE_FAILURE "no ${wine_name} or wineserver found")
+else()
   execute_process(COMMAND ${PIVRA_WINE} --version RESULT_VARIABLE wine_status
-                  OUTPUT_QUIET ERROR_QUIET)
-  if(wine_status EQUAL 0)
-    set(PIVRA_WINE_RUNS ON CACHE BOOL "Wine can start programs here")
-  else()
-    set(PIVRA_WINE_RUNS OFF CACHE BOOL "Wine can start programs here")
+                  OUTPUT_QUIET ERROR_VARIABLE wine_says)
+  # The status is a number, or why the program could not be started at all.
+  if(NOT wine_status STREQUAL "0")
+    string(REGEX REPLACE "\n.*" "" wine_says "${wine_says}")
+    set(PIVRA_WINE_FAILURE "${PIVRA_WINE} cannot start: --version gives ${wine_status}")
+    if(wine_says)
+      string(APPEND PIVRA_WINE_FAILURE ", \"${wine_says}\"")
+    endif()
   endif()
 endif()
-if(PIVRA_WINE AND PIVRA_WINE_RUNS)
+set(PIVRA_WINE_FAILURE "${PIVRA_WINE_FAILURE}" CACHE INTERNAL "Why Wine cannot run the tests here")
+if(NOT PIVRA_WINE_FAILURE)
   set(PIVRA_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Wine prefix the tests run in")
   if(NOT DEFINED CMAKE_CROSSCOMPILING_EMULATOR)
     set(CMAKE_CROSSCOMPILING_EMULATOR env WINEPREFIX=${PIVRA_WINEPREFIX} WINEDEBUG=-all
