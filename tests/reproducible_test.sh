@@ -74,4 +74,9 @@ for check in "${arm64[*]} $work/arm64/usr/bin/pivra-check" "$work/amd64/usr/bin/
   verdict=$(cd "$work/run" && $check -- "$file" 2>&1) || true
   [ "$verdict" = "$file: OK" ] || fail "$check on the arm64 pivra's file: $verdict"
 done
+# Kept for the test of the archives for any Linux (release.linux_archives).
+if [ -n "${PIVRA_KEEP_DIST:-}" ]; then
+  rm -rf "$PIVRA_KEEP_DIST"
+  cp -r "$first/dist" "$PIVRA_KEEP_DIST"
+fi
 echo "PASS: $(tr '\n' ' ' <"$first/dist/SHA256SUMS")"
