@@ -2,7 +2,8 @@
 # Builds Release with the benchmarks, runs them, counts equal consecutive outputs
 # of the generator and of the reference over 10^9 words each, then times whole
 # processes in a tmpfs directory against the floor (one getrandom call) and two
-# peer scripts.
+# peer scripts, and the static programs of the release's archives for any Linux
+# against the dynamic ones.
 # Prints one table of ratios to the floor, with instruction counts and peak RSS.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -14,6 +15,10 @@ python=/usr/bin/python3  # the interpreter itself, not a version-manager shim
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
   -DPIVRA_BENCHMARKS=ON -DPIVRA_CHECK=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" >/dev/null
+# pivra and pivra-check as the release's archives for any Linux link them.
+cmake -S "$root" -B "$build-static" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+  -DPIVRA_STATIC=ON -DPIVRA_CHECK=ON >/dev/null
+cmake --build "$build-static" --target pivra pivra-check -j"$(nproc)" >/dev/null
 
 results=$(mktemp -d)
 work=$(mktemp -d /dev/shm/pivra-bench-XXXXXX)
@@ -32,7 +37,14 @@ echo "== whole run in process =="
 echo "== whole processes (hyperfine, in $work) =="
 cd "$work"
 hyperfine -N --warmup 20 --min-runs 200 --export-json "$results/fast.json" \
-  -n pivra "$build/pivra" -n floor "$build/bench/floor" >/dev/null
+  -n pivra "$build/pivra" -n floor "$build/bench/floor" -n "pivra static" "$build-static/pivra" \
+  >/dev/null
+# The files those runs wrote, checked by each pivra-check.
+written=(*.TXT)
+printf '%s\0' "${written[@]:0:200}" >"$results/files"
+hyperfine -N --warmup 5 --min-runs 100 --export-json "$results/check.json" \
+  -n pivra-check "$build/pivra-check -q --files0-from=$results/files" \
+  -n "pivra-check static" "$build-static/pivra-check -q --files0-from=$results/files" >/dev/null
 hyperfine -N --warmup 2 --min-runs 20 --export-json "$results/peers.json" \
   -n pivra "$build/pivra" -n floor "$build/bench/floor" \
   -n "shell script" "bash $root/bench/peers/draw.sh" \
@@ -70,7 +82,7 @@ def benchmark_rate(name, which):
             return b.get("items_per_second") or 1e9 / b["real_time"]
     raise KeyError(which)
 
-fast, peers = medians("fast.json"), medians("peers.json")
+fast, peers, check = medians("fast.json"), medians("peers.json"), medians("check.json")
 floor_time = fast["floor"]
 rss = {"pivra": peak_rss_kib(os.path.join(build, "pivra")),
        "floor": peak_rss_kib(os.path.join(build, "bench", "floor"))}
@@ -91,6 +103,24 @@ pivra_ratio = fast["pivra"] / floor_time
 for name, target in [("shell script", 50), ("python3 script", 10)]:
     print(f"pivra is {peers[name] / peer_floor / pivra_ratio:.0f}x faster than the {name} "
           f"(target {target}x)")
+print()
+# On a busy machine the wall time swings with the scheduler; the processor time
+# (user and system, hyperfine's means) is what the program itself costs.
+def cpu_times(name):
+    data = json.load(open(os.path.join(results, name)))["results"]
+    return {r["command"]: r["user"] + r["system"] for r in data}
+
+print("| static against dynamic | stripped size | median | x dynamic | user+system | x dynamic |")
+print("|---|---|---|---|---|---|")
+for name, json_name, times in [("pivra", "fast.json", fast), ("pivra-check", "check.json", check)]:
+    cpu = cpu_times(json_name)
+    for kind, folder in [("", build), (" static", build + "-static")]:
+        stripped = os.path.join(results, name + kind.strip())
+        subprocess.run(["strip", "-o", stripped, os.path.join(folder, name)], check=True)
+        print(f"| {name}{kind} | {os.path.getsize(stripped):,} B | "
+              f"{times[name + kind]*1e3:.2f} ms | {times[name + kind]/times[name]:.2f} | "
+              f"{cpu[name + kind]*1e3:.2f} ms | {cpu[name + kind]/cpu[name]:.2f} |")
+print()
 g = lambda which: benchmark_rate("generator.json", which)
 print(f"IsaacNext / reference per output: {g('ReferenceNext')/g('IsaacNext'):.3f} (target 1.05); "
       f"refill: {g('ReferenceRefill')/g('IsaacRefill'):.3f} (target 1.00)")

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds the release from the committed tree into dist/:
 #   pivra_<version>_amd64.deb, pivra_<version>_arm64.deb (cross-built),
-#   pivra-<version>-win32.zip, pivra-<version>-win64.zip and SHA256SUMS of the four.
+#   pivra-<version>-win32.zip, pivra-<version>-win64.zip,
+#   pivra-<version>-linux-x86_64.tar.gz and pivra-<version>-linux-aarch64.tar.gz
+#   (static, for any Linux), and SHA256SUMS of the seven.
 # Installs what it needs first, as scripts/test.sh does. Anyone who rebuilds the
 # same commit gets the same bytes: every date inside the artifacts comes from
 # SOURCE_DATE_EPOCH (the last commit's time unless it is set), and neither the
@@ -83,8 +85,35 @@ cmake --build "$work/arm64" -j"$(nproc)" >/dev/null
 cpack --config "$work/arm64/CPackConfig.cmake" -B "$work/arm64-deb" >/dev/null
 arm64_deb=pivra_${version}_arm64.deb
 
+# Any Linux: pivra-<version>-linux-<arch>.tar.gz, one folder of the same name
+# holding the static programs in bin/, their manual pages in share/man/man1/,
+# the README for Linux users and the licence. The names sorted, owner root and
+# every time SOURCE_DATE_EPOCH's; gzip -n stores no name or time.
+linux_archive() {
+  local arch=$1 build=$work/static-$1 top=pivra-${version}-linux-$1
+  shift
+  cmake -S "$work/src" -B "$build" "$@" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+    -DPIVRA_CHECK=ON -DPIVRA_STATIC=ON >/dev/null
+  cmake --build "$build" --target pivra pivra-check -j"$(nproc)" >/dev/null
+  cmake --install "$build" --prefix "$build/installed" --strip >/dev/null
+  local stage=$work/tar-$arch/$top
+  mkdir -p "$stage/bin" "$stage/share/man/man1"
+  cp "$build/installed/bin/pivra" "$build/installed/bin/pivra-check" "$stage/bin/"
+  cp "$build/installed/share/man/man1/"pivra{,-check}.1.gz "$stage/share/man/man1/"
+  cp "$work/src/LICENSE" "$build/README" "$stage/"
+  chmod -R u=rwX,go=rX "$stage"
+  tar -C "$work/tar-$arch" --sort=name --owner=0 --group=0 --numeric-owner --format=gnu \
+    --mtime="@$SOURCE_DATE_EPOCH" -cf - "$top" | gzip -9n >"$work/$top.tar.gz"
+  archives+=("$top.tar.gz")
+}
+archives=()
+linux_archive x86_64
+linux_archive aarch64 --toolchain "$work/src/cmake/aarch64-linux-gnu.cmake"
+
 mkdir -p dist
-rm -f "dist/$deb" "dist/$arm64_deb" "dist/$zip" "dist/$zip64" dist/SHA256SUMS
-cp "$work/deb/$deb" "$work/arm64-deb/$arm64_deb" "$work/$zip" "$work/$zip64" dist/
-(cd dist && sha256sum "$deb" "$arm64_deb" "$zip" "$zip64" >SHA256SUMS)
+rm -f "dist/$deb" "dist/$arm64_deb" "dist/$zip" "dist/$zip64" "${archives[@]/#/dist/}" \
+  dist/SHA256SUMS
+cp "$work/deb/$deb" "$work/arm64-deb/$arm64_deb" "$work/$zip" "$work/$zip64" \
+  "${archives[@]/#/$work/}" dist/
+(cd dist && sha256sum "$deb" "$arm64_deb" "$zip" "$zip64" "${archives[@]}" >SHA256SUMS)
 cat dist/SHA256SUMS

@@ -15,7 +15,7 @@ cd "$root"
 installed=0
 scripts/ensure-packages.sh cmake make g++ libgtest-dev googletest libboost-math-dev \
   g++-mingw-w64-x86-64 g++-mingw-w64-i686 git unzip zip mandoc dpkg-dev file lintian \
-  qemu-user || installed=$?
+  qemu-user debootstrap || installed=$?
 if [ "$installed" = 3 ]; then
   echo "SKIP: Windows build and tests: mingw-w64 and Wine are missing and cannot be installed" \
     "here, so no Windows program ran"

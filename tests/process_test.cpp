@@ -190,6 +190,25 @@ void ExpectReport(const Outcome& outcome, const std::string& name, const std::st
   EXPECT_TRUE(std::regex_match(outcome.err, ReportPattern(name, text))) << outcome.err;
 }
 
+// The static pivra (the release's archives for any Linux), run as the dynamic
+// one was, reports the same failure: the same name, text and module, and for
+// both an offset within the program's file, not an address.
+void ExpectStaticReportsTheSame(const fs::path& dir, const Outcome& dynamic) {
+  const fs::path static_pivra = PIVRA_STATIC_BINARY;
+  if (static_pivra.empty()) return;  // a sanitizer build has none
+  const Outcome linked_in = RunPivra(dir, {.binary = static_pivra});
+  EXPECT_EQ(linked_in.status, dynamic.status);
+  const std::regex offset(" at ([0-9A-F]{8})\\.");
+  std::smatch found;
+  for (const auto& [binary, err] :
+       {std::pair{fs::path(PIVRA_BINARY), dynamic.err}, std::pair{static_pivra, linked_in.err}}) {
+    ASSERT_TRUE(std::regex_search(err, found, offset)) << err;
+    EXPECT_LT(std::stoul(found[1], nullptr, 16), fs::file_size(binary)) << binary;
+  }
+  EXPECT_EQ(std::regex_replace(linked_in.err, offset, " at offset."),
+            std::regex_replace(dynamic.err, offset, " at offset."));
+}
+
 class ProcessTest : public ::testing::Test {
  protected:
   void SetUp() override { dir_ = MakeTempDir("pivra-test"); }
@@ -247,13 +266,16 @@ TEST_F(ProcessTest, FullDiskIsReportedAndThePartialFileStays) {
   const Outcome outcome = RunPivra(dir_);
   ExpectReport(outcome, "EInOutError", "I/O error 28\\.");
   EXPECT_EQ(FilesIn(dir_).size(), 2U) << "the partial file is left in place";
+  ExpectStaticReportsTheSame(dir_, outcome);
 }
 
 TEST_F(ProcessTest, ReadOnlyDirectoryIsReportedAndNoFileIsLeft) {
   MountTmpfs("64k", MS_RDONLY);
   if (!mounted_) return;
-  ExpectReport(RunPivra(dir_), "EInOutError", "I/O error 30\\.");
+  const Outcome outcome = RunPivra(dir_);
+  ExpectReport(outcome, "EInOutError", "I/O error 30\\.");
   EXPECT_TRUE(FilesIn(dir_).empty());
+  ExpectStaticReportsTheSame(dir_, outcome);
 }
 
 TEST_F(ProcessTest, FailingSystemSourceIsReportedAndNoFileIsWritten) {

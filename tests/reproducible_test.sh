@@ -122,4 +122,10 @@ for arch in amd64 arm64; do
 done
 older "$promised" "$here_glibc" &&
   echo "note: built with glibc $here_glibc, newer than the release's (the README's $promised)"
+
+# Kept for the test of the archives for any Linux (release.linux_archives).
+if [ -n "${PIVRA_KEEP_DIST:-}" ]; then
+  rm -rf "$PIVRA_KEEP_DIST"
+  cp -r "$first/dist" "$PIVRA_KEEP_DIST"
+fi
 echo "PASS: $(tr '\n' ' ' <"$first/dist/SHA256SUMS")"

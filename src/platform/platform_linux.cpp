@@ -1,7 +1,7 @@
 // Linux: the system source is getrandom(2); the rest maps onto POSIX calls.
-#include <dlfcn.h>
 #include <elf.h>
 #include <fcntl.h>
+#include <link.h>
 #include <sys/auxv.h>
 #include <sys/random.h>
 #include <sys/stat.h>
@@ -177,18 +177,46 @@ void WriteStandardError(const char* text, uint32_t length) {
   }
 }
 
-// The file's name without its directory, as GetModuleFileNameA gives it. /proc
-// names the file that runs, marked " (deleted)" once it is replaced (a package
-// upgrade); where it cannot (no /proc, a path longer than a page), the path the
-// program was started by names it.
+// The loaded object whose segments hold an address, and where its image (its
+// ELF header) starts. dl_iterate_phdr lists the program itself too, also when
+// it is linked statically, where dladdr finds no module at all.
+struct ModuleSearch {
+  std::uintptr_t address;
+  std::uintptr_t base;
+  const char* path;  // empty for the program itself
+};
+
+int HoldsAddress(dl_phdr_info* object, std::size_t /*size*/, void* data) {
+  auto* search = static_cast<ModuleSearch*>(data);
+  const ElfW(Phdr)* first = nullptr;
+  bool holds = false;
+  for (ElfW(Half) index = 0; index < object->dlpi_phnum; ++index) {
+    const ElfW(Phdr)& segment = object->dlpi_phdr[index];
+    if (segment.p_type != PT_LOAD) continue;
+    if (first == nullptr) first = &segment;
+    holds = holds || search->address - (object->dlpi_addr + segment.p_vaddr) < segment.p_memsz;
+  }
+  if (!holds) return 0;
+  // The first loaded segment maps the file from its start: the header.
+  search->base = object->dlpi_addr + first->p_vaddr - first->p_offset;
+  search->path = object->dlpi_name;
+  return 1;
+}
+
+// The file's name without its directory, as GetModuleFileNameA gives it. For
+// the program, /proc names the file that runs, marked " (deleted)" once it is
+// replaced (a package upgrade); where it cannot (no /proc, a path longer than a
+// page), the path the program was started by names it.
 bool FindModule(const void* address, ModuleInfo* module) {
-  Dl_info info{};
-  if (dladdr(address, &info) == 0) return false;
-  module->base = reinterpret_cast<std::uintptr_t>(info.dli_fbase);
+  ModuleSearch search{reinterpret_cast<std::uintptr_t>(address), 0, nullptr};
+  if (dl_iterate_phdr(HoldsAddress, &search) == 0) return false;
+  module->base = search.base;
   static char path[PATH_MAX];
   const char* file = path;
-  const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
-  if (length > 0 && static_cast<std::size_t>(length) < sizeof path) {
+  if (search.path != nullptr && search.path[0] != '\0') {
+    file = search.path;
+  } else if (const ssize_t length = readlink("/proc/self/exe", path, sizeof path);
+             length > 0 && static_cast<std::size_t>(length) < sizeof path) {
     path[length] = '\0';
     constexpr std::size_t Deleted = sizeof " (deleted)" - 1;
     const auto end = static_cast<std::size_t>(length);
