@@ -56,27 +56,39 @@ int WriteWholeFile(const char* name, const std::string& text) {
   return code;
 }
 
-// A backslash, CR or LF in a name is escaped and the line then starts with a
-// backslash. Windows names hold no CR or LF, and there the backslash separates folders.
+// A control character could move a terminal's cursor or wipe a line, so none is
+// printed raw. A backslash, CR, LF or any other control character (C0 and DEL)
+// is escaped, as \\, \r, \n and \xHH, and the line then starts with a backslash,
+// so the escaping can be undone. Windows names hold no control character, and
+// there the backslash separates folders: a control character is printed as '?'.
 std::string EscapedName(std::string_view name) {
-#ifdef _WIN32
-  return std::string(name);
-#else
   std::string escaped;
+  bool changed = false;
   for (const char c : name) {
+    const auto byte = static_cast<unsigned char>(c);
+    const bool control = byte < 0x20 || byte == 0x7F;
+#ifdef _WIN32
+    escaped += control ? '?' : c;
+#else
+    changed = changed || control || c == '\\';
     if (c == '\\') {
       escaped += "\\\\";
     } else if (c == '\n') {
       escaped += "\\n";
     } else if (c == '\r') {
       escaped += "\\r";
+    } else if (control) {
+      constexpr const char* Hex = "0123456789abcdef";
+      escaped += "\\x";
+      escaped += Hex[byte >> 4U];
+      escaped += Hex[byte & 0xFU];
     } else {
       escaped += c;
     }
-  }
-  if (escaped.size() != name.size()) escaped.insert(escaped.begin(), '\\');
-  return escaped;
 #endif
+  }
+  if (changed) escaped.insert(escaped.begin(), '\\');
+  return escaped;
 }
 
 void ReportFileError(const char* name, int code) {
