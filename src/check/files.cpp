@@ -1,8 +1,11 @@
 #include "check/files.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <string_view>
 
 #include "check/progress.h"
 #include "check/system.h"
@@ -39,6 +42,12 @@ const char* FileErrorText(const char* name, int code) {
   return std::strerror(code);
 }
 
+// C0 or DEL: a byte a terminal may obey rather than show.
+bool IsControl(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte < 0x20 || byte == 0x7F;
+}
+
 }  // namespace
 
 FileOutcome ReadAndCheck(const char* name, std::string& bytes, DrawTable& sets) {
@@ -61,35 +70,37 @@ int WriteWholeFile(const char* name, const std::string& text) {
 // is escaped, as \\, \r, \n and \xHH, and the line then starts with a backslash,
 // so the escaping can be undone. Windows names hold no control character, and
 // there the backslash separates folders: a control character is printed as '?'.
+#ifdef _WIN32
+std::string EscapedName(std::string_view name) {
+  std::string printed(name);
+  std::replace_if(printed.begin(), printed.end(), IsControl, '?');
+  return printed;
+}
+#else
 std::string EscapedName(std::string_view name) {
   std::string escaped;
-  bool changed = false;
   for (const char c : name) {
-    const auto byte = static_cast<unsigned char>(c);
-    const bool control = byte < 0x20 || byte == 0x7F;
-#ifdef _WIN32
-    escaped += control ? '?' : c;
-#else
-    changed = changed || control || c == '\\';
     if (c == '\\') {
       escaped += "\\\\";
     } else if (c == '\n') {
       escaped += "\\n";
     } else if (c == '\r') {
       escaped += "\\r";
-    } else if (control) {
+    } else if (IsControl(c)) {
       constexpr const char* Hex = "0123456789abcdef";
+      const auto byte = static_cast<unsigned char>(c);
       escaped += "\\x";
       escaped += Hex[byte >> 4U];
       escaped += Hex[byte & 0xFU];
     } else {
       escaped += c;
     }
-#endif
   }
-  if (changed) escaped.insert(escaped.begin(), '\\');
+  // Each escape makes the name longer.
+  if (escaped.size() != name.size()) escaped.insert(escaped.begin(), '\\');
   return escaped;
 }
+#endif
 
 void ReportFileError(const char* name, int code) {
   HideProgress();

@@ -39,8 +39,8 @@ Expected Split(std::string_view list) {
       continue;
     }
     expected.faulty = true;
-    const bool cut = entry.size() > longest &&
-                     faulty_bytes + entry.size() >= pivra::MostFaultyBytesInARow;
+    const bool cut =
+        entry.size() > longest && faulty_bytes + entry.size() >= pivra::MostFaultyBytesInARow;
     faulty_bytes += entry.size() + 1;
     if (cut || ++in_a_row == pivra::MostFaultyInARow) break;
   }
