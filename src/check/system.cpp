@@ -8,9 +8,8 @@
 #ifdef _WIN32
 #include <io.h>
 #else
+#include <linux/limits.h>
 #include <unistd.h>
-
-#include <climits>
 #endif
 
 namespace pivra {
