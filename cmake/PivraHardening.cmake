@@ -35,3 +35,15 @@ if(PIVRA_SANITIZE)
                       -fno-omit-frame-pointer)
   add_link_options(-fsanitize=${PIVRA_SANITIZE})
 endif()
+
+# Everything built for libFuzzer (scripts/fuzz.sh): coverage for the fuzzer to
+# follow, under the same sanitizers; the harnesses of tests/fuzz link libFuzzer.
+option(PIVRA_FUZZ "Build the libFuzzer harnesses of tests/fuzz (needs clang)" OFF)
+if(PIVRA_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "PIVRA_FUZZ needs clang: configure with the fuzz preset")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds everything and runs all the tests, installing whatever is missing first:
-# the unit and process tests under the sanitizers, the Linux build with its unit,
+# the unit and process tests under the sanitizers, pivra-check's fuzz harnesses
+# built for libFuzzer over their corpus, the Linux build with its unit,
 # process and randomness-battery tests, the s390x and aarch64 builds under qemu-user,
 # then the 64-bit and 32-bit Windows builds under Wine.
 set -euo pipefail
@@ -8,14 +9,18 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
 scripts/ensure-packages.sh cmake make g++ libgtest-dev libboost-math-dev dieharder
-# The analysers, memcheck, what the install and package checks run, and strace.
+# The analysers, memcheck, what the install and package checks run, and strace;
+# clang and its libFuzzer runtime for the fuzz harnesses.
 scripts/ensure-packages.sh valgrind cppcheck clang-tidy clang-format man-db dpkg-dev file strace \
-  lintian mandoc
+  lintian mandoc clang libclang-rt-dev
 
 # The unit and process tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 cmake --preset sanitize
 cmake --build --preset sanitize -j"$(nproc)"
 ctest --preset sanitize
+
+# pivra-check's fuzz harnesses built for libFuzzer with clang, replaying their corpus.
+scripts/fuzz.sh 0
 
 # The hardened Release build: every test, memcheck, the analysers, install and package.
 cmake --preset ci

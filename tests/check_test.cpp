@@ -203,6 +203,56 @@ TEST_F(CheckTest, NamesFromAListAreOneArchiveAndAFaultyListIsAUsageError) {
                              (dir_ / "*.TXT").string() + ": no file matches the pattern\n");
 }
 
+// The four ways in which hostile input once broke a run: each now ends it with a
+// clear message, and status 2 where the run could not do what was asked.
+TEST_F(CheckTest, HostileListsAndNamesEndWithAClearMessage) {
+  WriteSeededFile(dir_ / "good", 1);
+  WriteFile(dir_ / "bad", ReadFile(dir_ / "good").substr(0, 1000));
+  WriteFile(dir_ / "bad.list", (dir_ / "bad").string());
+  WriteFile(dir_ / "good.list", (dir_ / "good").string());
+  const std::string bad_list = "--files0-from=" + (dir_ / "bad.list").string();
+  const std::string good_list = "--files0-from=" + (dir_ / "good.list").string();
+  for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
+           {bad_list, good_list},
+           {"--fairness", "--svg=a.svg", "--svg", "b.svg", good_list},
+           {"--fairness", "--fairness", good_list}}) {
+    const CheckOutcome outcome = RunPivraCheck(args);
+    EXPECT_EQ(outcome.status, 2) << "an option given twice drops nothing silently";
+    EXPECT_EQ(outcome.out, "");
+    EXPECT_NE(outcome.err.find(" given twice\n"), std::string::npos) << outcome.err;
+  }
+  EXPECT_EQ(RunPivraCheck({"-q", "-q", good_list}).status, 0) << "a second -q changes nothing";
+
+  // A name longer than the system takes is passed over, and the names after it read.
+  const std::string long_name(4096, 'x');
+  CheckOutcome outcome =
+      RunPivraCheck({"-q", "--files0-from=-"}, long_name + '\0' + (dir_ / "bad").string());
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(outcome.out, (dir_ / "bad").string() +
+                             ": FAILED line 41: missing: the file ends "
+                             "after line 40\n");
+  EXPECT_EQ(outcome.err, "pivra-check: -:1: a name longer than 4095 bytes\n");
+  // Endless input that cannot be a list (yes, /dev/zero) ends the run.
+  outcome = RunPivraCheck({"--files0-from=-"}, std::string(3 << 20, 'y'));
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_TRUE(outcome.err.ends_with(
+      "pivra-check: -: not a list of names: a megabyte of faulty entries in a row; read no "
+      "further than entry 1; faulty entries skipped: 1\n"))
+      << outcome.err;
+  outcome = RunPivraCheck({"--files0-from=/dev/zero"});
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_TRUE(outcome.err.ends_with(
+      "pivra-check: /dev/zero:100: an empty file name\npivra-check: /dev/zero: not a list of "
+      "names: 100 faulty entries in a row; read no further than entry 100; faulty entries "
+      "skipped: 100\n"))
+      << outcome.err;
+
+  // A name that would move a terminal's cursor and wipe the line above.
+  const std::string wiper = (dir_ / "\x1b[1A\x1b[2K\x7fgood").string();
+  fs::copy_file(dir_ / "good", wiper);
+  EXPECT_EQ(RunPivraCheck({wiper}).out, "\\" + dir_.string() + "/\\x1b[1A\\x1b[2K\\x7fgood: OK\n");
+}
+
 TEST_F(CheckTest, ShuffleThatNeverLeavesANumberInPlaceIsFlagged) {
   std::mt19937 random(16);
   // Sattolo's shuffle: a random cycle through all 80 places, so no number stays put.

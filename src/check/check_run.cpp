@@ -1,16 +1,15 @@
 #include "check/check_run.h"
 
-#include <algorithm>
-#include <cctype>
 #include <cerrno>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
+#include "check/arguments.h"
 #include "check/copies.h"
 #include "check/draw_check.h"
 #include "check/fairness.h"
@@ -27,81 +26,6 @@ namespace {
 constexpr int StatusValid = 0;
 constexpr int StatusInvalid = 1;
 constexpr int StatusTrouble = 2;  // a usage error, or a file that cannot be read or written
-
-constexpr const char* Usage =
-    "usage: pivra-check [-q] FILE...\n"
-    "       pivra-check [-q] --files0-from=F\n"
-    "       pivra-check --fairness [--svg OUT.svg] FILE...\n"
-    "       pivra-check --fairness [--svg OUT.svg] --files0-from=F\n"
-    "       pivra-check --help | --version\n";
-
-struct Options {
-  bool help = false;
-  bool version = false;
-  bool quiet = false;
-  bool fairness = false;
-  const char* svg = nullptr;
-  const char* files0_from = nullptr;  // a list of NUL-separated names, "-" for standard input
-  std::vector<const char*> files;
-};
-
-bool UsageError(const char* problem, const char* what = "") {
-  (void)std::fprintf(stderr, "pivra-check: %s%s\n%s", problem, what, Usage);
-  return false;
-}
-
-bool EndsWithSvg(std::string_view name) {
-  if (name.size() < 4) return false;
-  return std::equal(name.end() - 4, name.end(), ".svg", [](char c, char lower) {
-    return std::tolower(static_cast<unsigned char>(c)) == lower;
-  });
-}
-
-bool ParseArguments(int argc, const char* const* argv, Options& options) {
-  bool only_files = false;
-  for (int i = 1; i < argc; ++i) {
-    const std::string_view arg = argv[i];
-    if (only_files || arg.size() < 2 || arg[0] != '-') {
-      options.files.push_back(argv[i]);
-    } else if (arg == "--") {
-      only_files = true;
-    } else if (arg == "--help") {
-      options.help = true;
-      return true;
-    } else if (arg == "--version") {
-      options.version = true;
-      return true;
-    } else if (arg == "-q") {
-      options.quiet = true;
-    } else if (arg == "--fairness") {
-      options.fairness = true;
-    } else if (arg == "--svg") {
-      if (i + 1 == argc) return UsageError("--svg needs a file name");
-      options.svg = argv[++i];
-    } else if (arg.starts_with("--svg=")) {
-      options.svg = argv[i] + 6;
-    } else if (arg == "--files0-from") {
-      if (i + 1 == argc) return UsageError("--files0-from needs a file name");
-      options.files0_from = argv[++i];
-    } else if (arg.starts_with("--files0-from=")) {
-      options.files0_from = argv[i] + 14;
-    } else {
-      return UsageError("unknown option ", argv[i]);
-    }
-  }
-  // As in coreutils: the names come from one place, so none is read twice or missed.
-  if (options.files0_from != nullptr && !options.files.empty()) {
-    return UsageError("file operands cannot be combined with --files0-from: ", options.files[0]);
-  }
-  if (options.files.empty() && options.files0_from == nullptr) return UsageError("no file given");
-  if (options.svg != nullptr && !options.fairness) return UsageError("--svg needs --fairness");
-  // The picture replaces whatever has its name: with the name forgotten,
-  // "--svg *.TXT" would write it over a draw file.
-  if (options.svg != nullptr && !EndsWithSvg(options.svg)) {
-    return UsageError("--svg wants a name ending in .svg, not ", options.svg);
-  }
-  return true;
-}
 
 // The files of a run: its operands, or the names of its list.
 struct Names {

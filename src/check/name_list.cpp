@@ -1,16 +1,71 @@
 #include "check/name_list.h"
 
 #include <cerrno>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "check/files.h"
 #include "check/progress.h"
+#include "check/system.h"
 
 namespace pivra {
+namespace {
+
+using Count = unsigned long long;
+
+// Reads an entry up to its NUL into `name`, at most `longest` bytes of it, and
+// skips the rest; `length` is its whole length. Returns the byte that ended it:
+// NUL, EOF, or, for an entry that runs past what a list may hold in faults, its
+// last byte read.
+int ReadEntry(NameList& list, std::string& name, uint64_t& length) {
+  const std::size_t longest = LongestName();
+  name.clear();
+  length = 0;
+  int c = 0;
+  while ((c = std::getc(list.file)) != EOF && c != '\0') {
+    if (++length <= longest) {
+      name += static_cast<char>(c);
+    } else if (list.faulty_bytes + length >= MostFaultyBytesInARow) {
+      break;
+    }
+  }
+  return c;
+}
+
+// Reports the faulty entry just read; false when the list is given up with it.
+bool PassOverFaulty(NameList& list, uint64_t length, bool cut) {
+  HideProgress();
+  const std::string list_name = EscapedName(list.name);
+  if (length == 0) {
+    (void)std::fprintf(stderr, "pivra-check: %s:%llu: an empty file name\n", list_name.c_str(),
+                       static_cast<Count>(list.entries));
+  } else {
+    (void)std::fprintf(stderr, "pivra-check: %s:%llu: a name longer than %zu bytes\n",
+                       list_name.c_str(), static_cast<Count>(list.entries), LongestName());
+  }
+  list.faulty = true;
+  ++list.skipped;
+  ++list.faulty_in_a_row;
+  list.faulty_bytes += length + 1;
+  if (!cut && list.faulty_in_a_row < MostFaultyInARow) return true;
+  const std::string why =
+      cut ? "a megabyte of faulty entries" : std::to_string(MostFaultyInARow) + " faulty entries";
+  (void)std::fprintf(stderr,
+                     "pivra-check: %s: not a list of names: %s in a row; read no further than "
+                     "entry %llu; faulty entries skipped: %llu\n",
+                     list_name.c_str(), why.c_str(), static_cast<Count>(list.entries),
+                     static_cast<Count>(list.skipped));
+  list.stopped = true;
+  return false;
+}
+
+}  // namespace
 
 bool OpenNameList(NameList& list, const char* name) {
-  list = {nullptr, name, 0, false};
+  list = {nullptr, name, 0, 0, 0, 0, false, false};
   errno = 0;
   list.file = list.name == "-" ? stdin : std::fopen(name, "rb");
   if (list.file != nullptr) return true;
@@ -21,21 +76,20 @@ bool OpenNameList(NameList& list, const char* name) {
 }
 
 bool NextListedName(NameList& list, std::string& name) {
-  for (;;) {
-    name.clear();
+  while (!list.stopped) {
     errno = 0;
-    int c = 0;
-    while ((c = std::getc(list.file)) != EOF && c != '\0') name += static_cast<char>(c);
-    if (c == EOF && std::ferror(list.file) != 0) {
+    uint64_t length = 0;
+    const int end = ReadEntry(list, name, length);
+    if (end == EOF && std::ferror(list.file) != 0) {
       HideProgress();
       (void)std::fprintf(stderr, "pivra-check: %s: read error after entry %llu: %s\n",
-                         EscapedName(list.name).c_str(),
-                         static_cast<unsigned long long>(list.entries), std::strerror(LastError()));
+                         EscapedName(list.name).c_str(), static_cast<Count>(list.entries),
+                         std::strerror(LastError()));
       list.faulty = true;
       return false;
     }
     // The last name may lack its NUL.
-    if (c == EOF && name.empty()) {
+    if (end == EOF && length == 0) {
       // A list that names nothing checks nothing, which must not pass as success.
       if (list.entries == 0) {
         (void)std::fprintf(stderr, "pivra-check: %s: no file names in the list\n",
@@ -45,13 +99,14 @@ bool NextListedName(NameList& list, std::string& name) {
       return false;
     }
     ++list.entries;
-    if (!name.empty()) return true;
-    HideProgress();
-    (void)std::fprintf(stderr, "pivra-check: %s:%llu: an empty file name\n",
-                       EscapedName(list.name).c_str(),
-                       static_cast<unsigned long long>(list.entries));
-    list.faulty = true;
+    if (length != 0 && length <= LongestName()) {
+      list.faulty_in_a_row = 0;
+      list.faulty_bytes = 0;
+      return true;
+    }
+    if (!PassOverFaulty(list, length, end != EOF && end != '\0')) return false;
   }
+  return false;
 }
 
 void CloseNameList(NameList& list) {

@@ -8,18 +8,30 @@
 
 namespace pivra {
 
+// Faulty entries in a row, or bytes of them, after which a list is taken for
+// something else (/dev/zero, or a file of text) and read no further. A real
+// list never holds so many in a row.
+constexpr unsigned MostFaultyInARow = 100;
+constexpr uint64_t MostFaultyBytesInARow = uint64_t{1} << 20U;
+
 struct NameList {
   std::FILE* file;
-  std::string name;  // as given: "-" for standard input
-  uint64_t entries;  // read so far, empty ones too
-  bool faulty;       // an empty name or a read error was reported
+  std::string name;          // as given: "-" for standard input
+  uint64_t entries;          // read so far, faulty ones too
+  uint64_t skipped;          // faulty entries passed over
+  unsigned faulty_in_a_row;  // the faulty entries just before the next one
+  uint64_t faulty_bytes;     // and their bytes, NULs included
+  bool faulty;               // a faulty entry or a read error was reported
+  bool stopped;              // read no further
 };
 
 // Opens the list `name`; false, reported on standard error, when it cannot be.
 bool OpenNameList(NameList& list, const char* name);
 
-// The next name; false at the list's end or on a read error. An empty name is
-// reported with its position and passed over.
+// The next name; false at the list's end, on a read error, or once the list has
+// been given up. A faulty entry (an empty name, or one longer than the system
+// takes) is reported with its position and passed over; it never takes more
+// memory than the longest name.
 bool NextListedName(NameList& list, std::string& name);
 
 void CloseNameList(NameList& list);

@@ -2,17 +2,21 @@
 
 #include <sys/stat.h>
 
+#include <cstddef>
 #include <cstdio>
 
 #ifdef _WIN32
 #include <io.h>
 #else
+#include <linux/limits.h>
 #include <unistd.h>
 #endif
 
 namespace pivra {
 
 #ifdef _WIN32
+
+std::size_t LongestName() { return 32767; }
 
 bool StandardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
 
@@ -22,6 +26,8 @@ bool IsFolder(const char* name) {
 }
 
 #else
+
+std::size_t LongestName() { return PATH_MAX - 1; }
 
 bool StandardErrorIsTerminal() { return isatty(fileno(stderr)) != 0; }
 

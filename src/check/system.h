@@ -2,7 +2,14 @@
 // file whose code differs between Windows and Linux.
 #pragma once
 
+#include <cstddef>
+
 namespace pivra {
+
+// The longest file name the system takes, in bytes: PATH_MAX less its NUL on
+// Linux; on Windows 32,767, its limit in UTF-16 units, which never outnumber a
+// name's bytes.
+std::size_t LongestName();
 
 // Whether standard error is a terminal, where a progress line may be drawn.
 bool StandardErrorIsTerminal();
