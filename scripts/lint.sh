@@ -30,6 +30,11 @@ case ${1:-} in
     mapfile -t files < <(sed -n 's|^ *"file": "\(.*\)",\{0,1\}$|\1|p' "$database" |
       grep "^$root/src/" | sort -u)
     [ ${#files[@]} -gt 0 ] || { echo "no src/ files in $database" >&2; exit 1; }
+    # A configuration this clang-tidy cannot read is no pass: it would fall back
+    # to its defaults and still exit 0.
+    problems=$(clang-tidy --dump-config 2>&1 >/dev/null) ||
+      { echo "$problems" >&2; exit 1; }
+    [ -z "$problems" ] || { echo "$problems" >&2; exit 1; }
     clang-tidy -p "$(dirname "$database")" --quiet "${files[@]}"
     ;;
   *)
