@@ -1,6 +1,8 @@
 #include "check/files.h"
 
-#include <algorithm>
+#ifdef _WIN32
+#include <algorithm>  // only the Windows escaping replaces characters
+#endif
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
