@@ -93,6 +93,8 @@ TEST_F(CheckTest, ValidFilesPassAndEachFaultIsNamedWithItsLine) {
       {valid.substr(0, valid.size() - 2), "line 111: no CR LF: the file ends inside the line"},
       {valid + "\r\n", "line 112: text after the last line"},
       {lf_only, "line 1: ended by LF alone, not CR LF"},
+      {"\xEF\xBB\xBF" + valid,
+       "line 1: starts with a UTF-8 byte-order mark: the file was saved by an editor"},
       {std::string(valid).insert(4 * LineBytes + 3, "x"), "line 5: more than 23 characters"},
       {std::string(valid).replace(7 * LineBytes - 1, 1, "x"), "line 7: CR not followed by LF"},
       {std::string(valid).replace(11 * LineBytes + 5, 1, "-"),
@@ -161,6 +163,7 @@ TEST_F(CheckTest, RealFilesAreJudgedFairAndDrawn) {
   EXPECT_NE(few.out.find("skipped " + args[3] + ": a copy of a file already counted"),
             std::string::npos)
       << few.out;
+  EXPECT_TRUE(RunPivraCheck({"--fairness", args[3]}).out.starts_with("Fairness of 1 file, 10"));
 }
 
 TEST_F(CheckTest, NamesFromAListAreOneArchiveAndAFaultyListIsAUsageError) {
