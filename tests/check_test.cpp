@@ -197,6 +197,9 @@ TEST_F(CheckTest, NamesFromAListAreOneArchiveAndAFaultyListIsAUsageError) {
   EXPECT_EQ(RunPivraCheck({"--files0-from=" + (dir_ / "none").string()}).status, 2);
   outcome = RunPivraCheck({"--files0-from=-"}, "");
   EXPECT_EQ(outcome.status, 2) << "an empty list checked nothing: " << outcome.err;
+  outcome = RunPivraCheck({"--fairness", "--files0-from=-"}, "");
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(outcome.out, "") << "no judgement of a list that named nothing";
   EXPECT_EQ(RunPivraCheck({"--files0-from=" + list.string(), list.string()}).status, 2)
       << "file operands and a list are kept apart";
 

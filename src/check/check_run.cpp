@@ -165,7 +165,8 @@ int JudgeFiles(const Options& options) {
   CopyDetector copies{};
   StartProgress();
   const uint64_t total = names.from_list ? 0 : options.files.size();
-  for (uint64_t read = 0; NextName(names, name); ShowProgress(++read, total)) {
+  uint64_t read = 0;
+  for (; NextName(names, name); ShowProgress(++read, total)) {
     const FileOutcome outcome = ReadAndCheck(name.c_str(), bytes, sets);
     if (outcome.read_code != 0) {
       ReportFileError(name.c_str(), outcome.read_code);
@@ -182,6 +183,8 @@ int JudgeFiles(const Options& options) {
     }
   }
   HideProgress();
+  // A list that named no file leaves nothing to judge: its error is the whole report.
+  if (read == 0) return CloseNames(names, StatusTrouble);
   files.list_faulty = CloseNames(names, StatusValid) != StatusValid;
   const FairnessReport report = JudgeFairness(*counts);
   if (options.svg != nullptr) {
