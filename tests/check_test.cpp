@@ -200,6 +200,9 @@ TEST_F(CheckTest, NamesFromAListAreOneArchiveAndAFaultyListIsAUsageError) {
   outcome = RunPivraCheck({"--fairness", "--files0-from=-"}, "");
   EXPECT_EQ(outcome.status, 2);
   EXPECT_EQ(outcome.out, "") << "no judgement of a list that named nothing";
+  outcome = RunPivraCheck({"-q", "--files0-from=-"}, (dir_ / "seed1").string() + "\n");
+  EXPECT_TRUE(outcome.err.ends_with("names in the list end with a NUL byte (find -print0)\n"))
+      << outcome.err;
   EXPECT_EQ(RunPivraCheck({"--files0-from=" + list.string(), list.string()}).status, 2)
       << "file operands and a list are kept apart";
 

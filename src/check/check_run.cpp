@@ -109,10 +109,11 @@ struct Names {
   std::size_t next;
   NameList list;
   bool from_list;
+  bool hinted;  // at names ended by newlines
 };
 
 bool OpenNames(Names& names, const Options& options) {
-  names = {&options.files, 0, {}, options.files0_from != nullptr};
+  names = {&options.files, 0, {}, options.files0_from != nullptr, false};
   return !names.from_list || OpenNameList(names.list, options.files0_from);
 }
 
@@ -121,6 +122,15 @@ bool NextName(Names& names, std::string& name) {
   if (names.next == names.operands->size()) return false;
   name = (*names.operands)[names.next++];
   return true;
+}
+
+// A list of lines, not of NUL-ended names, reads as one name that opens nothing,
+// and the system's "No such file" alone does not say why.
+void ReportUnreadable(Names& names, const std::string& name, int code) {
+  ReportFileError(name.c_str(), code);
+  if (!names.from_list || names.hinted || name.find('\n') == std::string::npos) return;
+  (void)std::fputs("pivra-check: names in the list end with a NUL byte (find -print0)\n", stderr);
+  names.hinted = true;
 }
 
 // The list's fault, if any, is a usage error.
@@ -142,7 +152,7 @@ int CheckFiles(const Options& options) {
     const FileOutcome outcome = ReadAndCheck(name.c_str(), bytes, sets);
     if (outcome.read_code != 0) {
       std::printf("%s: FAILED open or read\n", escaped.c_str());
-      ReportFileError(name.c_str(), outcome.read_code);
+      ReportUnreadable(names, name, outcome.read_code);
       status = StatusTrouble;
     } else if (outcome.fault.line == 0) {
       if (!options.quiet) std::printf("%s: OK\n", escaped.c_str());
@@ -169,7 +179,7 @@ int JudgeFiles(const Options& options) {
   for (; NextName(names, name); ShowProgress(++read, total)) {
     const FileOutcome outcome = ReadAndCheck(name.c_str(), bytes, sets);
     if (outcome.read_code != 0) {
-      ReportFileError(name.c_str(), outcome.read_code);
+      ReportUnreadable(names, name, outcome.read_code);
       ++files.unreadable;
     } else if (outcome.fault.line != 0) {
       files.skipped.push_back(EscapedName(name) + ": " + DescribeFault(outcome.fault));
