@@ -6,6 +6,7 @@
 
 #include "check/files.h"
 #include "check/progress.h"
+#include "check/system.h"
 
 namespace pivra {
 
@@ -13,6 +14,7 @@ bool OpenNameList(NameList& list, const char* name) {
   list = {nullptr, name, 0, false};
   errno = 0;
   list.file = list.name == "-" ? stdin : std::fopen(name, "rb");
+  if (list.file == stdin) ReadStandardInputAsBytes();
   if (list.file != nullptr) return true;
   (void)std::fprintf(stderr, "pivra-check: cannot read the list of names %s: %s\n",
                      EscapedName(list.name).c_str(), std::strerror(LastError()));
