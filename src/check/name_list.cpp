@@ -1,8 +1,13 @@
 #include "check/name_list.h"
 
 #include <cerrno>
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "check/files.h"
 #include "check/progress.h"
@@ -59,6 +64,25 @@ bool NextListedName(NameList& list, std::string& name) {
 void CloseNameList(NameList& list) {
   if (list.file != nullptr && list.file != stdin) (void)std::fclose(list.file);  // read only
   list.file = nullptr;
+}
+
+bool ListedNamesAt(NameList& list, const std::fpos_t& start, const std::vector<uint64_t>& places,
+                   std::vector<std::string>& names) {
+  // Longer than any name a system opens; the caller checks what a name opens.
+  constexpr std::size_t LongestKept = std::size_t{1} << 16U;
+  if (std::fsetpos(list.file, &start) != 0) return false;
+  uint64_t entry = 0;
+  for (const uint64_t place : places) {
+    std::string name;
+    for (int c = 0; entry <= place; ++entry) {
+      while ((c = std::getc(list.file)) != EOF && c != '\0') {
+        if (entry == place && name.size() < LongestKept) name += static_cast<char>(c);
+      }
+      if (c == EOF && (entry < place || std::ferror(list.file) != 0)) return false;
+    }
+    names.push_back(std::move(name));
+  }
+  return true;
 }
 
 }  // namespace pivra
