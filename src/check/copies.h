@@ -1,7 +1,7 @@
 // The copy detector of a judgement. It keeps no names: an 8-byte fingerprint
 // for each file read, by its place among the names, and a table of 4-byte places
-// kept at most half full, so that an archive of a million files costs 16 bytes a
-// file. The names of the files copied are found again afterwards.
+// kept between a quarter and half full, so that an archive costs 16 to 24 bytes
+// a file. The names of the files copied are found again afterwards.
 #pragma once
 
 #include <cstddef>
