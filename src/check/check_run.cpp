@@ -156,6 +156,7 @@ struct CopyFound {
 // else, as a pipe is read only once, the number of its entry.
 void NameOriginals(Names& names, const CopyDetector& copies, const std::vector<CopyFound>& found,
                    std::vector<std::string>& lines) {
+  if (found.empty()) return;
   std::vector<uint64_t> places(found.size());
   std::transform(found.begin(), found.end(), places.begin(),
                  [](const CopyFound& copy) { return copy.original; });
@@ -167,7 +168,9 @@ void NameOriginals(Names& names, const CopyDetector& copies, const std::vector<C
     std::transform(places.begin(), places.end(), originals.begin(), [&names](uint64_t place) {
       return (*names.operands)[static_cast<std::size_t>(place)];
     });
-  } else if (names.rereadable && ListedNamesAt(names.list, names.list_start, places, originals)) {
+  } else if (!names.rereadable || !ListedNamesAt(names.list, names.list_start, places, originals)) {
+    originals.clear();  // the entries' numbers, then: names read halfway were not checked
+  } else {
     std::string bytes;
     DrawTable sets{};
     for (std::size_t i = 0; i < originals.size(); ++i) {
