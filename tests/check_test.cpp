@@ -93,6 +93,8 @@ TEST_F(CheckTest, ValidFilesPassAndEachFaultIsNamedWithItsLine) {
       {valid.substr(0, valid.size() - 2), "line 111: no CR LF: the file ends inside the line"},
       {valid + "\r\n", "line 112: text after the last line"},
       {lf_only, "line 1: ended by LF alone, not CR LF"},
+      {"\xEF\xBB\xBF" + valid,
+       "line 1: starts with a UTF-8 byte-order mark: the file was saved by an editor"},
       {std::string(valid).insert(4 * LineBytes + 3, "x"), "line 5: more than 23 characters"},
       {std::string(valid).replace(7 * LineBytes - 1, 1, "x"), "line 7: CR not followed by LF"},
       {std::string(valid).replace(11 * LineBytes + 5, 1, "-"),
@@ -158,9 +160,9 @@ TEST_F(CheckTest, RealFilesAreJudgedFairAndDrawn) {
   const CheckOutcome few = RunPivraCheck(args);
   EXPECT_EQ(few.status, 1);
   EXPECT_NE(few.out.find("Too small to judge"), std::string::npos) << few.out;
-  EXPECT_NE(few.out.find("skipped " + args[3] + ": a copy of a file already counted"),
-            std::string::npos)
+  EXPECT_NE(few.out.find("skipped " + args[3] + ": a copy of " + args[3] + "\n"), std::string::npos)
       << few.out;
+  EXPECT_TRUE(RunPivraCheck({"--fairness", args[3]}).out.starts_with("Fairness of 1 file, 10"));
 }
 
 TEST_F(CheckTest, NamesFromAListAreOneArchiveAndAFaultyListIsAUsageError) {
@@ -177,8 +179,9 @@ TEST_F(CheckTest, NamesFromAListAreOneArchiveAndAFaultyListIsAUsageError) {
   names.pop_back();
   CheckOutcome outcome = RunPivraCheck({"--fairness", "--files0-from=-"}, names);
   EXPECT_EQ(outcome.status, 1);
-  EXPECT_TRUE(outcome.out.starts_with("Fairness of 8 files, 80 blocks; 1 skipped.\nskipped " +
-                                      (dir_ / "copy").string() + ": a copy"))
+  const std::string copy_of = "skipped " + (dir_ / "copy").string() + ": a copy of ";
+  EXPECT_TRUE(outcome.out.starts_with("Fairness of 8 files, 80 blocks; 1 skipped.\n" + copy_of +
+                                      (dir_ / "seed4").string() + "\n"))
       << outcome.out;
   EXPECT_TRUE(
       outcome.out.ends_with("no test flags these draws at alpha = 0.001.\n"
@@ -194,6 +197,21 @@ TEST_F(CheckTest, NamesFromAListAreOneArchiveAndAFaultyListIsAUsageError) {
   EXPECT_EQ(RunPivraCheck({"--files0-from=" + (dir_ / "none").string()}).status, 2);
   outcome = RunPivraCheck({"--files0-from=-"}, "");
   EXPECT_EQ(outcome.status, 2) << "an empty list checked nothing: " << outcome.err;
+  outcome = RunPivraCheck({"--fairness", "--files0-from=-"}, "");
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_EQ(outcome.out, "") << "no judgement of a list that named nothing";
+  outcome = RunPivraCheck({"-q", "--files0-from=-"}, (dir_ / "seed1").string() + "\n");
+  EXPECT_TRUE(outcome.err.ends_with("names in the list end with a NUL byte (find -print0)\n"))
+      << outcome.err;
+  // A pipe is read once: the file copied is named by its entry in the list.
+  WriteFile(list, names);
+  const std::string piped =
+      "cat '" + list.string() + "' | '" PIVRA_CHECK_BINARY "' --fairness --files0-from=-";
+  std::FILE* pipe = popen(piped.c_str(), "r");
+  std::string report(4096, '\0');
+  report.resize(std::fread(report.data(), 1, report.size(), pipe));
+  EXPECT_EQ(pclose(pipe), 1 << 8) << report;
+  EXPECT_NE(report.find(copy_of + "entry 4 of the list\n"), std::string::npos) << report;
   EXPECT_EQ(RunPivraCheck({"--files0-from=" + list.string(), list.string()}).status, 2)
       << "file operands and a list are kept apart";
 
@@ -232,9 +250,12 @@ TEST_F(CheckTest, HostileListsAndNamesEndWithAClearMessage) {
                              ": FAILED line 41: missing: the file ends "
                              "after line 40\n");
   EXPECT_EQ(outcome.err, "pivra-check: -:1: a name longer than 4095 bytes\n");
-  // Endless input that cannot be a list (yes, /dev/zero) ends the run.
-  outcome = RunPivraCheck({"--files0-from=-"}, std::string(3 << 20, 'y'));
+  // Endless input that cannot be a list (yes, /dev/zero) ends the run; lines get the hint.
+  std::string yes(3 << 20, 'y');
+  for (std::size_t i = 1; i < yes.size(); i += 2) yes[i] = '\n';
+  outcome = RunPivraCheck({"--files0-from=-"}, yes);
   EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.err.find("a NUL byte (find -print0)\n"), std::string::npos) << outcome.err;
   EXPECT_TRUE(outcome.err.ends_with(
       "pivra-check: -: not a list of names: a megabyte of faulty entries in a row; read no "
       "further than entry 1; faulty entries skipped: 1\n"))

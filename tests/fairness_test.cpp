@@ -77,12 +77,13 @@ TEST(Fairness, SetSumWaysCountEveryEightOf80) {
   EXPECT_EQ(ways[SetSum(std::array<uint8_t, SetSize>{1, 2, 3, 4, 5, 6, 7, 8}.data())], 1U);
 }
 
-TEST(CopyDetector, KnowsEveryFileSeenBeforeAsTheTableGrows) {
+TEST(CopyDetector, KnowsThePlaceOfEveryFileSeenBeforeAsTheTableGrows) {
   CopyDetector copies{};
-  for (const bool again : {false, true}) {
-    for (unsigned i = 0; i < 5000; ++i) {
-      EXPECT_EQ(SeenBefore(copies, std::to_string(i)), again) << i;
-    }
+  for (unsigned i = 0; i < 5000; ++i) {  // every other place held no file counted
+    EXPECT_EQ(OriginalOf(copies, 2 * i, std::to_string(i)), NoOriginal) << i;
+  }
+  for (unsigned i = 0; i < 5000; ++i) {
+    EXPECT_EQ(OriginalOf(copies, 10000 + i, std::to_string(i)), 2 * i) << i;
   }
 }
 

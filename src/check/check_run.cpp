@@ -1,5 +1,6 @@
 #include "check/check_run.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
@@ -33,11 +34,23 @@ struct Names {
   std::size_t next;
   NameList list;
   bool from_list;
+  bool hinted;      // at names ended by newlines
+  bool rereadable;  // the list can be read again, from `list_start`
+  std::fpos_t list_start;
 };
 
 bool OpenNames(Names& names, const Options& options) {
-  names = {&options.files, 0, {}, options.files0_from != nullptr};
-  return !names.from_list || OpenNameList(names.list, options.files0_from);
+  names = {&options.files, 0, {}, options.files0_from != nullptr, false, false, {}};
+  if (!names.from_list) return true;
+  if (!OpenNameList(names.list, options.files0_from)) return false;
+  // Standard input may start inside its file; a pipe has no position to return to.
+  names.rereadable = std::fgetpos(names.list.file, &names.list_start) == 0;
+  return true;
+}
+
+// The 0-based place of the name just read: an operand's, or a list entry's.
+uint64_t PlaceOf(const Names& names) {
+  return names.from_list ? names.list.entries - 1 : names.next - 1;
 }
 
 bool NextName(Names& names, std::string& name) {
@@ -45,6 +58,61 @@ bool NextName(Names& names, std::string& name) {
   if (names.next == names.operands->size()) return false;
   name = (*names.operands)[names.next++];
   return true;
+}
+
+// A list of lines, not of NUL-ended names, reads as one name that opens nothing,
+// and the system's "No such file" alone does not say why.
+void ReportUnreadable(Names& names, const std::string& name, int code) {
+  ReportFileError(name.c_str(), code);
+  if (!names.from_list || names.hinted || name.find('\n') == std::string::npos) return;
+  HintNamesEndWithNul();
+  names.hinted = true;
+}
+
+// A copy found in a judgement: a line of its skipped files, to be ended by the
+// name of the file it copies.
+struct CopyFound {
+  std::size_t line;
+  uint64_t original;  // the place of the file it copies
+};
+
+// Ends each copy's line with what it copies: an operand as given; a listed name
+// read from the list again, where the file there still has the bytes counted;
+// else, as a pipe is read only once, the number of its entry.
+void NameOriginals(Names& names, const CopyDetector& copies, const std::vector<CopyFound>& found,
+                   std::vector<std::string>& lines) {
+  if (found.empty()) return;
+  std::vector<uint64_t> places(found.size());
+  std::transform(found.begin(), found.end(), places.begin(),
+                 [](const CopyFound& copy) { return copy.original; });
+  std::sort(places.begin(), places.end());
+  places.erase(std::unique(places.begin(), places.end()), places.end());
+  std::vector<std::string> originals;
+  if (!names.from_list) {
+    originals.resize(places.size());
+    std::transform(places.begin(), places.end(), originals.begin(), [&names](uint64_t place) {
+      return (*names.operands)[static_cast<std::size_t>(place)];
+    });
+  } else if (!names.rereadable || !ListedNamesAt(names.list, names.list_start, places, originals)) {
+    originals.clear();  // the entries' numbers, then: names read halfway were not checked
+  } else {
+    std::string bytes;
+    DrawTable sets{};
+    for (std::size_t i = 0; i < originals.size(); ++i) {
+      if (ReadAndCheck(originals[i].c_str(), bytes, sets).read_code != 0 ||
+          !SameAsRemembered(copies, places[i], bytes)) {
+        originals[i].clear();
+      }
+    }
+  }
+  originals.resize(places.size());
+  for (const CopyFound& copy : found) {
+    const auto at = static_cast<std::size_t>(
+        std::lower_bound(places.begin(), places.end(), copy.original) - places.begin());
+    lines[copy.line] += originals[at].empty()
+                            ? "entry " + std::to_string(copy.original + 1) + " of the list"
+                            : EscapedName(originals[at]);
+  }
 }
 
 // The list's fault, if any, is a usage error.
@@ -66,7 +134,7 @@ int CheckFiles(const Options& options) {
     const FileOutcome outcome = ReadAndCheck(name.c_str(), bytes, sets);
     if (outcome.read_code != 0) {
       std::printf("%s: FAILED open or read\n", escaped.c_str());
-      ReportFileError(name.c_str(), outcome.read_code);
+      ReportUnreadable(names, name, outcome.read_code);
       status = StatusTrouble;
     } else if (outcome.fault.line == 0) {
       if (!options.quiet) std::printf("%s: OK\n", escaped.c_str());
@@ -87,25 +155,39 @@ int JudgeFiles(const Options& options) {
   const auto counts = std::make_unique<FairnessCounts>();
   JudgedFiles files{};
   CopyDetector copies{};
+  std::vector<CopyFound> found;
   StartProgress();
   const uint64_t total = names.from_list ? 0 : options.files.size();
-  for (uint64_t read = 0; NextName(names, name); ShowProgress(++read, total)) {
+  uint64_t read = 0;
+  for (; NextName(names, name); ShowProgress(++read, total)) {
+    if (PlaceOf(names) >= MostPlaces) {  // a list of billions: the copy detector's limit
+      HideProgress();
+      (void)std::fprintf(stderr, "pivra-check: more than %llu names: too many for one judgement\n",
+                         static_cast<unsigned long long>(MostPlaces));
+      names.list.faulty = true;
+      break;
+    }
     const FileOutcome outcome = ReadAndCheck(name.c_str(), bytes, sets);
     if (outcome.read_code != 0) {
-      ReportFileError(name.c_str(), outcome.read_code);
+      ReportUnreadable(names, name, outcome.read_code);
       ++files.unreadable;
     } else if (outcome.fault.line != 0) {
       files.skipped.push_back(EscapedName(name) + ": " + DescribeFault(outcome.fault));
-    } else if (SeenBefore(copies, bytes)) {
+    } else if (const uint64_t original = OriginalOf(copies, PlaceOf(names), bytes);
+               original != NoOriginal) {
       // Two runs never draw the same file: a second one is a copy, and counting
       // it twice would make fair draws look unfair.
-      files.skipped.push_back(EscapedName(name) + ": a copy of a file already counted");
+      found.push_back({files.skipped.size(), original});
+      files.skipped.push_back(EscapedName(name) + ": a copy of ");
     } else {
       CountDrawTable(*counts, sets);
       ++files.counted;
     }
   }
   HideProgress();
+  // A list that named no file leaves nothing to judge: its error is the whole report.
+  if (read == 0) return CloseNames(names, StatusTrouble);
+  NameOriginals(names, copies, found, files.skipped);
   files.list_faulty = CloseNames(names, StatusValid) != StatusValid;
   const FairnessReport report = JudgeFairness(*counts);
   if (options.svg != nullptr) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <numeric>
 #include <string_view>
 #include <vector>
@@ -12,7 +13,7 @@ namespace {
 
 constexpr std::size_t FirstSize = 1024;
 
-// FNV-1a over the whole file, never 0, which marks a free slot.
+// FNV-1a over the whole file, never 0, which marks a file not counted.
 uint64_t Fingerprint(std::string_view bytes) {
   const uint64_t hash = std::accumulate(
       bytes.begin(), bytes.end(), uint64_t{14695981039346656037U},
@@ -20,33 +21,48 @@ uint64_t Fingerprint(std::string_view bytes) {
   return hash != 0 ? hash : 1;
 }
 
-// The slot holding `fingerprint`, or the free one where it belongs.
-std::size_t SlotOf(const std::vector<uint64_t>& slots, uint64_t fingerprint) {
+// The slot of `slots` holding the place of `fingerprint`, or the free one where it belongs.
+std::size_t SlotOf(const CopyDetector& copies, const std::vector<uint32_t>& slots,
+                   uint64_t fingerprint) {
   const std::size_t mask = slots.size() - 1;
   // FNV's low bits alone are poorly mixed: spread the high ones over them.
   std::size_t at = static_cast<std::size_t>((fingerprint * 0x9E3779B97F4A7C15U) >> 32U) & mask;
-  while (slots[at] != 0 && slots[at] != fingerprint) at = (at + 1) & mask;
+  while (slots[at] != 0 && copies.fingerprints[slots[at] - 1] != fingerprint) {
+    at = (at + 1) & mask;
+  }
   return at;
 }
 
 void Grow(CopyDetector& copies) {
-  std::vector<uint64_t> old(std::max(FirstSize, 2 * copies.slots.size()));
+  std::vector<uint32_t> old(std::max(FirstSize, 2 * copies.slots.size()));
   old.swap(copies.slots);
-  for (const uint64_t fingerprint : old) {
-    if (fingerprint != 0) copies.slots[SlotOf(copies.slots, fingerprint)] = fingerprint;
+  for (const uint32_t place : old) {
+    if (place != 0) {
+      copies.slots[SlotOf(copies, copies.slots, copies.fingerprints[place - 1])] = place;
+    }
   }
 }
 
 }  // namespace
 
-bool SeenBefore(CopyDetector& copies, std::string_view bytes) {
+uint64_t OriginalOf(CopyDetector& copies, uint64_t place, std::string_view bytes) {
   if (2 * (copies.used + 1) > copies.slots.size()) Grow(copies);
   const uint64_t fingerprint = Fingerprint(bytes);
-  uint64_t& slot = copies.slots[SlotOf(copies.slots, fingerprint)];
-  if (slot == fingerprint) return true;
-  slot = fingerprint;
+  uint32_t& slot = copies.slots[SlotOf(copies, copies.slots, fingerprint)];
+  if (slot != 0) return slot - 1;
+  // The places between held no file counted.
+  if (copies.fingerprints.size() < place) {
+    copies.fingerprints.resize(static_cast<std::size_t>(place), 0);
+  }
+  copies.fingerprints.push_back(fingerprint);
+  slot = static_cast<uint32_t>(place + 1);
   ++copies.used;
-  return false;
+  return NoOriginal;
+}
+
+bool SameAsRemembered(const CopyDetector& copies, uint64_t place, std::string_view bytes) {
+  return place < copies.fingerprints.size() &&
+         copies.fingerprints[static_cast<std::size_t>(place)] == Fingerprint(bytes);
 }
 
 }  // namespace pivra

@@ -76,6 +76,10 @@ FileFault CheckDrawFile(std::string_view bytes, DrawTable& sets) {
   static_assert(FileLineCount < 256, "lines are kept in bytes");
   uint8_t seen_on[RowLength + 1] = {};
   unsigned set = 0;
+  // Its three bytes would only count as characters of a line too long.
+  if (bytes.starts_with("\xEF\xBB\xBF")) {
+    return Fault(1, "starts with a UTF-8 byte-order mark: the file was saved by an editor");
+  }
   for (unsigned line = 1; line <= FileLineCount; ++line) {
     const std::size_t start = (line - 1) * LineBytes;
     if (start >= bytes.size()) {

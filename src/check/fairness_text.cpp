@@ -83,7 +83,7 @@ void PrintStatusReason(const JudgedFiles& files) {
 }  // namespace
 
 bool PrintFairness(const FairnessReport& report, const JudgedFiles& files) {
-  std::printf("Fairness of %zu files, %llu blocks; %zu skipped.\n", files.counted,
+  std::printf("Fairness of %s, %llu blocks; %zu skipped.\n", Files(files.counted).c_str(),
               static_cast<unsigned long long>(report.blocks), files.skipped.size());
   for (const std::string& line : files.skipped) std::printf("skipped %s\n", line.c_str());
   const bool fair = PrintJudgement(report);

@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "check/files.h"
 #include "check/progress.h"
@@ -35,8 +37,9 @@ int ReadEntry(NameList& list, std::string& name, uint64_t& length) {
   return c;
 }
 
-// Reports the faulty entry just read; false when the list is given up with it.
-bool PassOverFaulty(NameList& list, uint64_t length, bool cut) {
+// Reports the faulty entry just read (`kept`: its first bytes); false when the
+// list is given up with it.
+bool PassOverFaulty(NameList& list, const std::string& kept, uint64_t length, bool cut) {
   HideProgress();
   const std::string list_name = EscapedName(list.name);
   if (length == 0) {
@@ -45,6 +48,7 @@ bool PassOverFaulty(NameList& list, uint64_t length, bool cut) {
   } else {
     (void)std::fprintf(stderr, "pivra-check: %s:%llu: a name longer than %zu bytes\n",
                        list_name.c_str(), static_cast<Count>(list.entries), LongestName());
+    if (kept.find('\n') != std::string::npos) HintNamesEndWithNul();
   }
   list.faulty = true;
   ++list.skipped;
@@ -68,6 +72,7 @@ bool OpenNameList(NameList& list, const char* name) {
   list = {nullptr, name, 0, 0, 0, 0, false, false};
   errno = 0;
   list.file = list.name == "-" ? stdin : std::fopen(name, "rb");
+  if (list.file == stdin) ReadStandardInputAsBytes();
   if (list.file != nullptr) return true;
   (void)std::fprintf(stderr, "pivra-check: cannot read the list of names %s: %s\n",
                      EscapedName(list.name).c_str(), std::strerror(LastError()));
@@ -104,14 +109,37 @@ bool NextListedName(NameList& list, std::string& name) {
       list.faulty_bytes = 0;
       return true;
     }
-    if (!PassOverFaulty(list, length, end != EOF && end != '\0')) return false;
+    if (!PassOverFaulty(list, name, length, end != EOF && end != '\0')) return false;
   }
   return false;
+}
+
+void HintNamesEndWithNul() {
+  (void)std::fputs("pivra-check: names in the list end with a NUL byte (find -print0)\n", stderr);
 }
 
 void CloseNameList(NameList& list) {
   if (list.file != nullptr && list.file != stdin) (void)std::fclose(list.file);  // read only
   list.file = nullptr;
+}
+
+bool ListedNamesAt(NameList& list, const std::fpos_t& start, const std::vector<uint64_t>& places,
+                   std::vector<std::string>& names) {
+  // Longer than any name a system opens; the caller checks what a name opens.
+  constexpr std::size_t LongestKept = std::size_t{1} << 16U;
+  if (std::fsetpos(list.file, &start) != 0) return false;
+  uint64_t entry = 0;
+  for (const uint64_t place : places) {
+    std::string name;
+    for (int c = 0; entry <= place; ++entry) {
+      while ((c = std::getc(list.file)) != EOF && c != '\0') {
+        if (entry == place && name.size() < LongestKept) name += static_cast<char>(c);
+      }
+      if (c == EOF && (entry < place || std::ferror(list.file) != 0)) return false;
+    }
+    names.push_back(std::move(name));
+  }
+  return true;
 }
 
 }  // namespace pivra

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace pivra {
 
@@ -35,5 +36,15 @@ bool OpenNameList(NameList& list, const char* name);
 bool NextListedName(NameList& list, std::string& name);
 
 void CloseNameList(NameList& list);
+
+// Says on standard error that a list's names end with NUL bytes: for a list of
+// lines, which reads as one name holding newlines.
+void HintNamesEndWithNul();
+
+// Reads the list again from `start`, for the names at `places` (0-based entries,
+// ascending), which go to `names` in that order. False when it cannot be read
+// again (a pipe), or no longer holds as many entries.
+bool ListedNamesAt(NameList& list, const std::fpos_t& start, const std::vector<uint64_t>& places,
+                   std::vector<std::string>& names);
 
 }  // namespace pivra

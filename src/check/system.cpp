@@ -6,7 +6,9 @@
 #include <cstdio>
 
 #ifdef _WIN32
+#include <fcntl.h>
 #include <io.h>
+#include <windows.h>
 #else
 #include <linux/limits.h>
 #include <unistd.h>
@@ -18,12 +20,18 @@ namespace pivra {
 
 std::size_t LongestName() { return 32767; }
 
-bool StandardErrorIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+// _isatty holds for every character device, NUL too: only a console shows the line.
+bool StandardErrorIsTerminal() {
+  DWORD mode = 0;
+  return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
+}
 
 bool IsFolder(const char* name) {
   struct _stat info = {};
   return _stat(name, &info) == 0 && (info.st_mode & _S_IFMT) == _S_IFDIR;
 }
+
+void ReadStandardInputAsBytes() { (void)_setmode(_fileno(stdin), _O_BINARY); }
 
 #else
 
@@ -35,6 +43,8 @@ bool IsFolder(const char* name) {
   struct stat info = {};
   return stat(name, &info) == 0 && S_ISDIR(info.st_mode);
 }
+
+void ReadStandardInputAsBytes() {}
 
 #endif
 

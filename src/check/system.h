@@ -18,4 +18,8 @@ bool StandardErrorIsTerminal();
 // denied", which does not say why.
 bool IsFolder(const char* name);
 
+// Standard input read as bytes, as a list opened by its name is: in text mode
+// Windows would drop the CR of each CR LF and end the input at a Ctrl-Z.
+void ReadStandardInputAsBytes();
+
 }  // namespace pivra
