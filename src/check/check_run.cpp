@@ -83,15 +83,14 @@ void NameOriginals(Names& names, const CopyDetector& copies, const std::vector<C
                    std::vector<std::string>& lines) {
   if (found.empty()) return;
   std::vector<uint64_t> places(found.size());
-  std::ranges::transform(found, places.begin(),
-                         [](const CopyFound& copy) { return copy.original; });
-  std::ranges::sort(places);
-  const auto repeats = std::ranges::unique(places);
-  places.erase(repeats.begin(), repeats.end());
+  std::transform(found.begin(), found.end(), places.begin(),
+                 [](const CopyFound& copy) { return copy.original; });
+  std::sort(places.begin(), places.end());
+  places.erase(std::unique(places.begin(), places.end()), places.end());
   std::vector<std::string> originals;
   if (!names.from_list) {
     originals.resize(places.size());
-    std::ranges::transform(places, originals.begin(), [&names](uint64_t place) {
+    std::transform(places.begin(), places.end(), originals.begin(), [&names](uint64_t place) {
       return (*names.operands)[static_cast<std::size_t>(place)];
     });
   } else if (!names.rereadable || !ListedNamesAt(names.list, names.list_start, places, originals)) {
@@ -108,8 +107,8 @@ void NameOriginals(Names& names, const CopyDetector& copies, const std::vector<C
   }
   originals.resize(places.size());
   for (const CopyFound& copy : found) {
-    const auto at =
-        static_cast<std::size_t>(std::ranges::lower_bound(places, copy.original) - places.begin());
+    const auto at = static_cast<std::size_t>(
+        std::lower_bound(places.begin(), places.end(), copy.original) - places.begin());
     lines[copy.line] += originals[at].empty()
                             ? "entry " + std::to_string(copy.original + 1) + " of the list"
                             : EscapedName(originals[at]);
