@@ -35,7 +35,8 @@ if [ ! -x "$old_root/bin/sh" ]; then
   command -v debootstrap >/dev/null || skip "debootstrap is not installed"
   mirror=${PIVRA_OLD_MIRROR:-$("$source_dir/scripts/apt-mirror.sh")}
   # What a broken try left: debootstrap mounts /proc and /sys inside it.
-  findmnt -rn -o TARGET | grep "^$old_root.part/" | sort -r | xargs -r -n 1 umount -l
+  findmnt -rn -o TARGET | { grep "^$old_root.part/" || true; } | sort -r |
+    xargs -r -n 1 umount -l
   rm -rf --one-file-system "$old_root.part"
   debootstrap --variant=minbase bullseye "$old_root.part" "$mirror" >"$work/log" 2>&1 ||
     skip "no bullseye from $mirror (no network, or it has left that mirror: PIVRA_OLD_MIRROR" \
