@@ -24,18 +24,19 @@ cache=$root/build/fresh-root-cache/$suite-minbase.tgz
 [ "$(id -u)" = 0 ] || { echo "fresh-root-check.sh needs root (debootstrap, chroot, mounts)" >&2; exit 2; }
 scripts/ensure-packages.sh debootstrap git
 
-# The root holds binds of the host's /dev, /proc and /sys: they must be gone
-# before anything below it is deleted, or the host's own would go with it.
+# The root holds binds of the host's /dev, /proc and /sys, inside a bind of the
+# root onto itself: they must be gone before anything below it is deleted, or
+# the host's own would go with it.
 unmount() {
   local fs
-  for fs in dev sys proc; do
+  for fs in dev sys proc ''; do
     if mountpoint -q "$target/$fs"; then umount -R "$target/$fs" || umount -Rl "$target/$fs"; fi
   done
 }
 remove_root() {
   local fs
   unmount
-  for fs in dev sys proc; do
+  for fs in dev sys proc ''; do
     if mountpoint -q "$target/$fs"; then
       echo "$target/$fs is still mounted: not deleting the root" >&2
       exit 1
@@ -62,6 +63,10 @@ cp /etc/resolv.conf "$target/etc/resolv.conf"
 # No service starts inside the root.
 printf '#!/bin/sh\nexit 101\n' >"$target/usr/sbin/policy-rc.d"
 chmod +x "$target/usr/sbin/policy-rc.d"
+# A machine's / is a mount point, which a test's own mount namespace needs; and
+# private, so that nothing mounted in the root shows on the host.
+mount --bind "$target" "$target"
+mount --make-private "$target"
 for fs in proc sys dev; do
   mount --rbind "/$fs" "$target/$fs"
   mount --make-rslave "$target/$fs"

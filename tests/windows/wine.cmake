@@ -34,8 +34,13 @@ endif()
 set(PIVRA_WINE_FAILURE "${PIVRA_WINE_FAILURE}" CACHE INTERNAL "Why Wine cannot run the tests here")
 if(NOT PIVRA_WINE_FAILURE)
   set(PIVRA_WINEPREFIX ${CMAKE_BINARY_DIR}/wineprefix CACHE PATH "Wine prefix the tests run in")
+  # Wine 10 says on standard error that XDG_RUNTIME_DIR is not set, as where no
+  # one logged in (a fresh root, CI): a private one of its own keeps it quiet.
+  set(PIVRA_WINE_RUNTIME_DIR ${CMAKE_BINARY_DIR}/wine-runtime)
+  file(MAKE_DIRECTORY ${PIVRA_WINE_RUNTIME_DIR})
+  file(CHMOD ${PIVRA_WINE_RUNTIME_DIR} DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE)
   if(NOT DEFINED CMAKE_CROSSCOMPILING_EMULATOR)
     set(CMAKE_CROSSCOMPILING_EMULATOR env WINEPREFIX=${PIVRA_WINEPREFIX} WINEDEBUG=-all
-                                      ${PIVRA_WINE})
+                                      XDG_RUNTIME_DIR=${PIVRA_WINE_RUNTIME_DIR} ${PIVRA_WINE})
   endif()
 endif()
