@@ -21,8 +21,9 @@
 #include <string>
 #include <vector>
 
+#include "draw/table.h"
 #include "run/draw_file.h"
-#include "run/draw_table.h"
+#include "run/draw_table.h"  // filling and sorting rows as the run does
 
 namespace {
 

@@ -1,18 +1,26 @@
 // The built pivra-check as a process: the faults it names, and its fairness
 // report on real and on biased files.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <pty.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "check_tool.h"
-#include "run/draw_layout.h"
+#include "draw/layout.h"
 #include "temp_dir.h"
 
 namespace {
@@ -214,11 +222,95 @@ TEST_F(CheckTest, NamesFromAListAreOneArchiveAndAFaultyListIsAUsageError) {
   EXPECT_NE(report.find(copy_of + "entry 4 of the list\n"), std::string::npos) << report;
   EXPECT_EQ(RunPivraCheck({"--files0-from=" + list.string(), list.string()}).status, 2)
       << "file operands and a list are kept apart";
+  // A list given up partway: the verdict is on the names read before, and says so.
+  outcome = RunPivraCheck({"--fairness", "--files0-from=-"}, names + std::string(101, '\0'));
+  EXPECT_EQ(outcome.status, 2);
+  EXPECT_NE(outcome.out.find("Cut short: only the first 109 names of the list were judged; it was "
+                             "given up after 100 faulty entries in a row.\n"),
+            std::string::npos)
+      << outcome.out;
+  EXPECT_NE(outcome.out.find("\nVerdict on the first 109 names alone: no test flags"),
+            std::string::npos);
 
   // Both platforms say the same for a folder and for a pattern no file matches.
   outcome = RunPivraCheck({dir_.string(), (dir_ / "*.TXT").string()});
   EXPECT_EQ(outcome.err, "pivra-check: " + dir_.string() + ": Is a directory\npivra-check: " +
                              (dir_ / "*.TXT").string() + ": no file matches the pattern\n");
+}
+
+// Each copy names the file it copies, and never a name whose file has changed
+// since it was counted: a FIFO gives other bytes when the second pass opens it.
+TEST_F(CheckTest, CopiesNameTheirOwnOriginalAndOnlyOneStillTheSame) {
+  for (unsigned seed = 1; seed <= 4; ++seed) {
+    WriteSeededFile(dir_ / ("seed" + std::to_string(seed)), seed);
+  }
+  fs::copy_file(dir_ / "seed1", dir_ / "copy1");
+  fs::copy_file(dir_ / "seed2", dir_ / "copy2");
+  fs::copy_file(dir_ / "seed3", dir_ / "copy3");
+  const auto path = [this](const char* name) { return (dir_ / name).string(); };
+  const CheckOutcome outcome =
+      RunPivraCheck({"--fairness", path("seed1"), path("seed2"), path("copy1"), path("copy2")});
+  EXPECT_NE(outcome.out.find("skipped " + path("copy1") + ": a copy of " + path("seed1") +
+                             "\nskipped " + path("copy2") + ": a copy of " + path("seed2") + "\n"),
+            std::string::npos)
+      << outcome.out;
+
+  ASSERT_EQ(mkfifo(path("fifo").c_str(), 0600), 0);
+  WriteFile(dir_ / "list", path("fifo") + '\0' + path("gone") + '\0' + path("copy3"));
+  // The second write waits until the first pass is past the FIFO, as its
+  // message on the file after it shows.
+  const std::string script =
+      "cd '" + dir_.string() +
+      "' || exit; timeout 60 sh -c 'cat seed3 > fifo; until grep -q "
+      "gone: err; do sleep 0.05; done; cat seed4 > fifo' & '" PIVRA_CHECK_BINARY
+      "' --fairness --files0-from=list > out 2> err; wait $!";
+  ASSERT_EQ(std::system(script.c_str()), 0);
+  const std::string report = ReadFile(dir_ / "out");
+  EXPECT_NE(report.find("skipped " + path("copy3") + ": a copy of entry 1 of the list\n"),
+            std::string::npos)
+      << report;
+}
+
+// On a terminal, a judgement that has taken a second shows how far it has come,
+// and wipes the line before each message.
+TEST_F(CheckTest, ProgressIsDrawnOnATerminalAfterASecondAndWipedForMessages) {
+  WriteSeededFile(dir_ / "seed1", 1);
+  int terminal = -1;
+  int child_side = -1;
+  if (openpty(&terminal, &child_side, nullptr, nullptr, nullptr) != 0) {
+    GTEST_SKIP() << "no pseudo-terminal here";
+  }
+  int list[2];
+  ASSERT_EQ(pipe(list), 0);
+  const pid_t child = fork();
+  if (child == 0) {
+    const int null = open("/dev/null", O_WRONLY);
+    if (dup2(list[0], 0) < 0 || dup2(null, 1) < 0 || dup2(child_side, 2) < 0) _exit(120);
+    close(list[1]);
+    execl(PIVRA_CHECK_BINARY, PIVRA_CHECK_BINARY, "--fairness", "--files0-from=-", nullptr);
+    _exit(127);
+  }
+  close(list[0]);
+  close(child_side);
+  const std::string first = (dir_ / "seed1").string() + '\0';
+  const std::string then = (dir_ / "gone1").string() + '\0' + (dir_ / "gone2").string();
+  EXPECT_EQ(write(list[1], first.data(), first.size()), static_cast<ssize_t>(first.size()));
+  std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+  EXPECT_EQ(write(list[1], then.data(), then.size()), static_cast<ssize_t>(then.size()));
+  close(list[1]);
+  std::string shown;
+  char buffer[4096];
+  for (ssize_t got = 0; (got = read(terminal, buffer, sizeof buffer)) != 0;) {
+    if (got > 0) shown.append(buffer, static_cast<std::size_t>(got));
+    if (got < 0 && errno != EINTR) break;  // EIO once the child has gone
+  }
+  close(terminal);
+  int status = 0;
+  waitpid(child, &status, 0);
+  const std::string line = "pivra-check: 2 files read";
+  EXPECT_EQ(shown, "pivra-check: " + dir_.string() + "/gone1: No such file or directory\r\n\r" +
+                       line + "\r" + std::string(line.size(), ' ') +
+                       "\rpivra-check: " + dir_.string() + "/gone2: No such file or directory\r\n");
 }
 
 // The four ways in which hostile input once broke a run: each now ends it with a

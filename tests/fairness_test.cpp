@@ -11,6 +11,7 @@
 #include <string>
 
 #include "check/copies.h"
+#include "run/draw_table.h"
 
 namespace pivra {
 namespace {
@@ -75,6 +76,33 @@ TEST(Fairness, SetSumWaysCountEveryEightOf80) {
   const std::vector<uint64_t> ways = SetSumWays();
   EXPECT_EQ(std::accumulate(ways.begin(), ways.end(), uint64_t{0}), 28987537150U);  // C(80, 8)
   EXPECT_EQ(ways[SetSum(std::array<uint8_t, SetSize>{1, 2, 3, 4, 5, 6, 7, 8}.data())], 1U);
+}
+
+// X2, its scaling and degrees of freedom, and p on fixed counts, against values
+// worked out apart (mpmath's regularized incomplete gamma).
+TEST(Fairness, StatisticsOfAFixedTableMatchTheirWorkedValues) {
+  const auto counts = std::make_unique<FairnessCounts>();
+  counts->blocks = 1000;
+  for (unsigned n = 0; n < RowLength; ++n) {
+    for (unsigned s = 0; s < SetsPerBlock; ++s) counts->by_set[n][s] = (n + s) % 2 ? 90 : 110;
+    for (unsigned m = n + 1; m < RowLength; ++m) counts->pairs[n][m] = (n + m) % 2 ? 80 : 98;
+  }
+  const FairnessReport report = JudgeFairness(*counts);
+  EXPECT_DOUBLE_EQ(report.by_set.raw, 800.0);
+  EXPECT_DOUBLE_EQ(report.by_set.statistic, 790.0);
+  EXPECT_EQ(report.by_set.freedom, 711.0);
+  EXPECT_NEAR(report.by_set.p, 0.0206966454, 1e-9);
+  EXPECT_NEAR(report.pairs.raw, 3172.0631746, 1e-6);
+  EXPECT_NEAR(report.pairs.statistic, 3091.7577778, 1e-6);
+  EXPECT_EQ(report.pairs.freedom, 3080.0);
+  EXPECT_NEAR(report.pairs.p, 0.4371853326, 1e-9);
+  // All three judged and none flagged, or the draws do not look fair.
+  FairnessReport passing = report;
+  passing.by_set.p = passing.set_sum.p = 0.5;
+  passing.set_sum.judged = true;
+  EXPECT_TRUE(DrawsLookFair(passing));
+  passing.set_sum.judged = false;
+  EXPECT_FALSE(DrawsLookFair(passing));
 }
 
 TEST(CopyDetector, KnowsThePlaceOfEveryFileSeenBeforeAsTheTableGrows) {

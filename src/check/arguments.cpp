@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "check/files.h"
+#include "check/system.h"
 
 namespace pivra {
 

@@ -13,20 +13,18 @@
 #include "check/arguments.h"
 #include "check/copies.h"
 #include "check/draw_check.h"
+#include "check/exit_status.h"
 #include "check/fairness.h"
 #include "check/fairness_text.h"
 #include "check/files.h"
 #include "check/heat_map.h"
 #include "check/name_list.h"
 #include "check/progress.h"
-#include "run/draw_table.h"
+#include "check/system.h"
+#include "draw/table.h"
 
 namespace pivra {
 namespace {
-
-constexpr int StatusValid = 0;
-constexpr int StatusInvalid = 1;
-constexpr int StatusTrouble = 2;  // a usage error, or a file that cannot be read or written
 
 // The files of a run: its operands, or the names of its list.
 struct Names {
@@ -39,10 +37,10 @@ struct Names {
   std::fpos_t list_start;
 };
 
-bool OpenNames(Names& names, const Options& options) {
+bool OpenNames(Names& names, const Options& options, uint64_t most_names = UINT64_MAX) {
   names = {&options.files, 0, {}, options.files0_from != nullptr, false, false, {}};
   if (!names.from_list) return true;
-  if (!OpenNameList(names.list, options.files0_from)) return false;
+  if (!OpenNameList(names.list, options.files0_from, most_names)) return false;
   // Standard input may start inside its file; a pipe has no position to return to.
   names.rereadable = std::fgetpos(names.list.file, &names.list_start) == 0;
   return true;
@@ -69,22 +67,15 @@ void ReportUnreadable(Names& names, const std::string& name, int code) {
   names.hinted = true;
 }
 
-// A copy found in a judgement: a line of its skipped files, to be ended by the
-// name of the file it copies.
-struct CopyFound {
-  std::size_t line;
-  uint64_t original;  // the place of the file it copies
-};
-
-// Ends each copy's line with what it copies: an operand as given; a listed name
-// read from the list again, where the file there still has the bytes counted;
-// else, as a pipe is read only once, the number of its entry.
-void NameOriginals(Names& names, const CopyDetector& copies, const std::vector<CopyFound>& found,
-                   std::vector<std::string>& lines) {
-  if (found.empty()) return;
-  std::vector<uint64_t> places(found.size());
-  std::transform(found.begin(), found.end(), places.begin(),
-                 [](const CopyFound& copy) { return copy.original; });
+// Names the file each copy copies: an operand as given; a listed name read from
+// the list again, where the file there still has the bytes counted; else, as a
+// pipe is read only once, none, and the report gives the number of its entry.
+void NameOriginals(Names& names, const CopyDetector& copies, std::vector<SkippedFile>& skipped) {
+  std::vector<uint64_t> places;
+  for (const SkippedFile& file : skipped) {
+    if (file.fault.empty()) places.push_back(file.original);
+  }
+  if (places.empty()) return;
   std::sort(places.begin(), places.end());
   places.erase(std::unique(places.begin(), places.end()), places.end());
   std::vector<std::string> originals;
@@ -94,7 +85,7 @@ void NameOriginals(Names& names, const CopyDetector& copies, const std::vector<C
       return (*names.operands)[static_cast<std::size_t>(place)];
     });
   } else if (!names.rereadable || !ListedNamesAt(names.list, names.list_start, places, originals)) {
-    originals.clear();  // the entries' numbers, then: names read halfway were not checked
+    return;  // names read halfway were not checked
   } else {
     std::string bytes;
     DrawTable sets{};
@@ -105,13 +96,10 @@ void NameOriginals(Names& names, const CopyDetector& copies, const std::vector<C
       }
     }
   }
-  originals.resize(places.size());
-  for (const CopyFound& copy : found) {
-    const auto at = static_cast<std::size_t>(
-        std::lower_bound(places.begin(), places.end(), copy.original) - places.begin());
-    lines[copy.line] += originals[at].empty()
-                            ? "entry " + std::to_string(copy.original + 1) + " of the list"
-                            : EscapedName(originals[at]);
+  for (SkippedFile& file : skipped) {
+    if (!file.fault.empty()) continue;
+    const auto at = std::lower_bound(places.begin(), places.end(), file.original) - places.begin();
+    file.original_name = originals[static_cast<std::size_t>(at)];
   }
 }
 
@@ -148,57 +136,51 @@ int CheckFiles(const Options& options) {
 
 int JudgeFiles(const Options& options) {
   Names names{};
-  if (!OpenNames(names, options)) return StatusTrouble;
+  // Beyond that many, the copy detector could not tell the places apart.
+  if (!OpenNames(names, options, MostPlaces)) return StatusTrouble;
   std::string name;
   std::string bytes;
   DrawTable sets{};
   const auto counts = std::make_unique<FairnessCounts>();
-  JudgedFiles files{};
+  Judgement judgement{};
   CopyDetector copies{};
-  std::vector<CopyFound> found;
   StartProgress();
   const uint64_t total = names.from_list ? 0 : options.files.size();
   uint64_t read = 0;
   for (; NextName(names, name); ShowProgress(++read, total)) {
-    if (PlaceOf(names) >= MostPlaces) {  // a list of billions: the copy detector's limit
-      HideProgress();
-      (void)std::fprintf(stderr, "pivra-check: more than %llu names: too many for one judgement\n",
-                         static_cast<unsigned long long>(MostPlaces));
-      names.list.faulty = true;
-      break;
-    }
     const FileOutcome outcome = ReadAndCheck(name.c_str(), bytes, sets);
     if (outcome.read_code != 0) {
       ReportUnreadable(names, name, outcome.read_code);
-      ++files.unreadable;
+      ++judgement.unreadable;
     } else if (outcome.fault.line != 0) {
-      files.skipped.push_back(EscapedName(name) + ": " + DescribeFault(outcome.fault));
+      judgement.skipped.push_back({name, DescribeFault(outcome.fault), NoOriginal, {}});
     } else if (const uint64_t original = OriginalOf(copies, PlaceOf(names), bytes);
                original != NoOriginal) {
       // Two runs never draw the same file: a second one is a copy, and counting
       // it twice would make fair draws look unfair.
-      found.push_back({files.skipped.size(), original});
-      files.skipped.push_back(EscapedName(name) + ": a copy of ");
+      judgement.skipped.push_back({name, {}, original, {}});
     } else {
       CountDrawTable(*counts, sets);
-      ++files.counted;
+      ++judgement.counted;
     }
   }
   HideProgress();
   // A list that named no file leaves nothing to judge: its error is the whole report.
   if (read == 0) return CloseNames(names, StatusTrouble);
-  NameOriginals(names, copies, found, files.skipped);
-  files.list_faulty = CloseNames(names, StatusValid) != StatusValid;
-  const FairnessReport report = JudgeFairness(*counts);
+  NameOriginals(names, copies, judgement.skipped);
+  judgement.names_read = names.from_list ? names.list.entries : read;
+  judgement.cut_short = names.list.cut_short;
+  judgement.list_faulty = CloseNames(names, StatusValid) != StatusValid;
+  judgement.report = JudgeFairness(*counts);
   if (options.svg != nullptr) {
-    if (const int code = WriteWholeFile(options.svg, HeatMapSvg(*counts, report)); code != 0) {
+    if (const int code = WriteWholeFile(options.svg, HeatMapSvg(*counts, judgement.report));
+        code != 0) {
       ReportFileError(options.svg, code);
-      files.picture_failed = true;
+      judgement.picture_failed = true;
     }
   }
-  const bool fair = PrintFairness(report, files);
-  if (files.unreadable != 0 || files.list_faulty || files.picture_failed) return StatusTrouble;
-  return fair && files.skipped.empty() ? StatusValid : StatusInvalid;
+  PrintFairness(judgement);
+  return JudgementStatus(judgement);
 }
 
 }  // namespace

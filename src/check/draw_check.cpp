@@ -7,8 +7,8 @@
 #include <string_view>
 #include <utility>
 
-#include "run/draw_layout.h"
-#include "run/draw_table.h"
+#include "draw/layout.h"
+#include "draw/table.h"
 
 namespace pivra {
 namespace {

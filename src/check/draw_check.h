@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "run/draw_layout.h"
-#include "run/draw_table.h"
+#include "draw/layout.h"
+#include "draw/table.h"
 
 namespace pivra {
 

@@ -1,15 +1,17 @@
 #include "check/fairness.h"
 
+#include <algorithm>
 #include <boost/math/distributions/chi_squared.hpp>
 #include <boost/math/distributions/complement.hpp>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <numeric>
 #include <vector>
 
-#include "run/draw_layout.h"
-#include "run/draw_table.h"
+#include "draw/layout.h"
+#include "draw/table.h"
 
 namespace pivra {
 namespace {
@@ -128,6 +130,12 @@ FairnessReport JudgeFairness(const FairnessCounts& counts) {
 }
 
 bool Flagged(const TestResult& test) { return test.judged && test.p < FairnessAlpha; }
+
+bool DrawsLookFair(const FairnessReport& report) {
+  const TestResult* const tests[] = {&report.by_set, &report.pairs, &report.set_sum};
+  return std::all_of(std::begin(tests), std::end(tests),
+                     [](const TestResult* test) { return test->judged && !Flagged(*test); });
+}
 
 std::vector<uint64_t> SetSumWays() {
   std::vector<std::vector<uint64_t>> ways(SetSize + 1, std::vector<uint64_t>(SetSumMax + 1));

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "run/draw_table.h"
+#include "draw/table.h"
 
 namespace pivra {
 
@@ -41,6 +41,9 @@ struct FairnessReport {
 FairnessReport JudgeFairness(const FairnessCounts& counts);
 
 bool Flagged(const TestResult& test);
+
+// Whether all three tests were judged and none flags the draws.
+bool DrawsLookFair(const FairnessReport& report);
 
 // How many ways eight distinct numbers of 1..80 reach each sum, by sum.
 std::vector<uint64_t> SetSumWays();

@@ -1,11 +1,15 @@
 #include "check/fairness_text.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
 
+#include "check/exit_status.h"
 #include "check/fairness.h"
-#include "run/draw_layout.h"
+#include "check/system.h"
+#include "draw/layout.h"
 
 namespace pivra {
 namespace {
@@ -29,13 +33,13 @@ void PrintTest(const char* name, const TestResult& test, const std::string& how)
   }
 }
 
-// The tests and the verdict; true when they find nothing against the draws.
-bool PrintJudgement(const FairnessReport& report) {
+// The tests and the verdict, on the names judged alone where the list was cut short.
+void PrintTests(const FairnessReport& report, const std::string& verdict) {
   if (report.blocks < report.min_blocks) {
     std::printf("Too small to judge: the tests need at least %llu blocks (%llu files).\n",
                 static_cast<unsigned long long>(report.min_blocks),
                 static_cast<unsigned long long>((report.min_blocks + RowCount - 1) / RowCount));
-    return false;
+    return;
   }
   char how[64];
   (void)std::snprintf(how, sizeof how, "X2 = %.2f scaled by 79/80", report.by_set.raw);
@@ -48,28 +52,36 @@ bool PrintJudgement(const FairnessReport& report) {
                       static_cast<int>(Flagged(report.pairs)) +
                       static_cast<int>(Flagged(report.set_sum));
   if (flagged == 0) {
-    std::printf("Verdict: no test flags these draws at alpha = %g.\n", FairnessAlpha);
+    std::printf("%s: no test flags these draws at alpha = %g.\n", verdict.c_str(), FairnessAlpha);
   } else {
-    std::printf("Verdict: FLAGGED by %d of 3 tests at alpha = %g: these draws do not look fair.\n",
-                flagged, FairnessAlpha);
+    std::printf("%s: FLAGGED by %d of 3 tests at alpha = %g: these draws do not look fair.\n",
+                verdict.c_str(), flagged, FairnessAlpha);
   }
-  return flagged == 0 && report.set_sum.judged;
 }
 
 std::string Files(std::size_t count) {
   return std::to_string(count) + (count == 1 ? " file" : " files");
 }
 
+// "NAME: why": a fault, or the file a copy copies; a listed name that could
+// not be found again is named by its entry.
+std::string SkippedLine(const SkippedFile& file) {
+  std::string line = EscapedName(file.name) + ": ";
+  if (!file.fault.empty()) return line + file.fault;
+  if (!file.original_name.empty()) return line + "a copy of " + EscapedName(file.original_name);
+  return line + "a copy of entry " + std::to_string(file.original + 1) + " of the list";
+}
+
 // The verdict explains a status of 1 by itself. Skipped and unreadable files
 // need a line of their own, or a clean verdict would stand beside status 1 or 2.
-void PrintStatusReason(const JudgedFiles& files) {
+void PrintStatusReason(const Judgement& files, int status) {
   std::vector<std::string> trouble;
   if (files.unreadable != 0) trouble.push_back(Files(files.unreadable) + " could not be read");
   if (files.list_faulty) trouble.emplace_back("the list of names is faulty");
   if (files.picture_failed) trouble.emplace_back("the picture could not be written");
   std::string skipped;
   if (!files.skipped.empty()) skipped = Files(files.skipped.size()) + " skipped, listed above";
-  if (!trouble.empty()) {
+  if (status == StatusTrouble) {
     std::string why = trouble[0];
     for (std::size_t i = 1; i < trouble.size(); ++i) why += ", " + trouble[i];
     why += " (see standard error)";
@@ -82,13 +94,30 @@ void PrintStatusReason(const JudgedFiles& files) {
 
 }  // namespace
 
-bool PrintFairness(const FairnessReport& report, const JudgedFiles& files) {
-  std::printf("Fairness of %s, %llu blocks; %zu skipped.\n", Files(files.counted).c_str(),
-              static_cast<unsigned long long>(report.blocks), files.skipped.size());
-  for (const std::string& line : files.skipped) std::printf("skipped %s\n", line.c_str());
-  const bool fair = PrintJudgement(report);
-  PrintStatusReason(files);
-  return fair;
+int JudgementStatus(const Judgement& judgement) {
+  if (judgement.unreadable != 0 || judgement.list_faulty || judgement.picture_failed) {
+    return StatusTrouble;
+  }
+  return DrawsLookFair(judgement.report) && judgement.skipped.empty() ? StatusValid : StatusInvalid;
+}
+
+void PrintFairness(const Judgement& judgement) {
+  const FairnessReport& report = judgement.report;
+  std::printf("Fairness of %s, %llu blocks; %zu skipped.\n", Files(judgement.counted).c_str(),
+              static_cast<unsigned long long>(report.blocks), judgement.skipped.size());
+  // A verdict on part of an archive must not read as one on all of it.
+  std::string verdict = "Verdict";
+  if (!judgement.cut_short.empty()) {
+    const std::string names = std::to_string(judgement.names_read);
+    std::printf("Cut short: only the first %s names of the list were judged; %s.\n", names.c_str(),
+                judgement.cut_short.c_str());
+    verdict = "Verdict on the first " + names + " names alone";
+  }
+  for (const SkippedFile& file : judgement.skipped) {
+    std::printf("skipped %s\n", SkippedLine(file).c_str());
+  }
+  PrintTests(report, verdict);
+  PrintStatusReason(judgement, JudgementStatus(judgement));
 }
 
 }  // namespace pivra

@@ -1,7 +1,9 @@
-// The judgement of many draw files as the text report on standard output.
+// A judgement of many draw files: what became of them, its exit status, and the
+// text report on standard output.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -9,17 +11,30 @@
 
 namespace pivra {
 
-// What became of the files of a judgement.
-struct JudgedFiles {
-  std::size_t counted;
-  std::vector<std::string> skipped;  // "NAME: why": not valid, or a copy
-  std::size_t unreadable;            // reported on standard error
-  bool list_faulty;                  // the list of names had an empty one or could not be read
-  bool picture_failed;               // the picture could not be written
+// A file left out of the counts: not valid, or a copy of one counted.
+struct SkippedFile {
+  std::string name;           // as given
+  std::string fault;          // "line N: what"; empty for a copy
+  uint64_t original;          // a copy's: the place of the file it copies
+  std::string original_name;  // that file's name, where it could be found again
 };
 
+struct Judgement {
+  FairnessReport report;
+  std::size_t counted;
+  std::vector<SkippedFile> skipped;
+  std::size_t unreadable;  // reported on standard error
+  bool list_faulty;        // the list of names had a faulty entry or could not be read
+  bool picture_failed;     // the picture could not be written
+  uint64_t names_read;     // the names judged: all of them unless `cut_short` says why not
+  std::string cut_short;   // why the list was read no further, "" when it was read to its end
+};
+
+// The exit status a judgement earns: every report of it says the same.
+int JudgementStatus(const Judgement& judgement);
+
 // Prints the report, and last, when the exit status is not the verdict's
-// alone, why it is 1 or 2. True when the report finds nothing against the draws.
-bool PrintFairness(const FairnessReport& report, const JudgedFiles& files);
+// alone, why it is 1 or 2.
+void PrintFairness(const Judgement& judgement);
 
 }  // namespace pivra

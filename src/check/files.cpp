@@ -1,19 +1,15 @@
 #include "check/files.h"
 
-#ifdef _WIN32
-#include <algorithm>  // only the Windows escaping replaces characters
-#endif
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
-#include <string_view>
 
 #include "check/draw_check.h"
 #include "check/progress.h"
 #include "check/system.h"
-#include "run/draw_layout.h"
-#include "run/draw_table.h"
+#include "draw/layout.h"
+#include "draw/table.h"
 
 namespace pivra {
 
@@ -47,12 +43,6 @@ const char* FileErrorText(const char* name, int code) {
   return std::strerror(code);
 }
 
-// C0 or DEL: a byte a terminal may obey rather than show.
-bool IsControl(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return byte < 0x20 || byte == 0x7F;
-}
-
 }  // namespace
 
 FileOutcome ReadAndCheck(const char* name, std::string& bytes, DrawTable& sets) {
@@ -69,43 +59,6 @@ int WriteWholeFile(const char* name, const std::string& text) {
   if (std::fclose(file) != 0 && code == 0) code = LastError();
   return code;
 }
-
-// A control character could move a terminal's cursor or wipe a line, so none is
-// printed raw. A backslash, CR, LF or any other control character (C0 and DEL)
-// is escaped, as \\, \r, \n and \xHH, and the line then starts with a backslash,
-// so the escaping can be undone. Windows names hold no control character, and
-// there the backslash separates folders: a control character is printed as '?'.
-#ifdef _WIN32
-std::string EscapedName(std::string_view name) {
-  std::string printed(name);
-  std::replace_if(printed.begin(), printed.end(), IsControl, '?');
-  return printed;
-}
-#else
-std::string EscapedName(std::string_view name) {
-  std::string escaped;
-  for (const char c : name) {
-    if (c == '\\') {
-      escaped += "\\\\";
-    } else if (c == '\n') {
-      escaped += "\\n";
-    } else if (c == '\r') {
-      escaped += "\\r";
-    } else if (IsControl(c)) {
-      constexpr const char* Hex = "0123456789abcdef";
-      const auto byte = static_cast<unsigned char>(c);
-      escaped += "\\x";
-      escaped += Hex[byte >> 4U];
-      escaped += Hex[byte & 0xFU];
-    } else {
-      escaped += c;
-    }
-  }
-  // Each escape makes the name longer.
-  if (escaped.size() != name.size()) escaped.insert(escaped.begin(), '\\');
-  return escaped;
-}
-#endif
 
 void ReportFileError(const char* name, int code) {
   HideProgress();

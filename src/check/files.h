@@ -1,9 +1,7 @@
-// pivra-check's files: reading and checking a draw file, writing the picture,
-// and a file's name as a report prints it.
+// pivra-check's files: reading and checking a draw file, and writing the picture.
 #pragma once
 
 #include <string>
-#include <string_view>
 
 #include "check/draw_check.h"
 
@@ -22,9 +20,6 @@ int LastError();
 
 // 0 on success, or the system's error code.
 int WriteWholeFile(const char* name, const std::string& text);
-
-// `name` as sha256sum prints it, escaped so that no name can pass for another line.
-std::string EscapedName(std::string_view name);
 
 // "pivra-check: NAME: why", for a file that could not be read or written.
 void ReportFileError(const char* name, int code);

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "check/fairness.h"
-#include "run/draw_layout.h"
+#include "draw/layout.h"
 
 namespace pivra {
 namespace {

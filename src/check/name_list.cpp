@@ -62,14 +62,14 @@ bool PassOverFaulty(NameList& list, const std::string& kept, uint64_t length, bo
                      "entry %llu; faulty entries skipped: %llu\n",
                      list_name.c_str(), why.c_str(), static_cast<Count>(list.entries),
                      static_cast<Count>(list.skipped));
-  list.stopped = true;
+  list.cut_short = "it was given up after " + why + " in a row";
   return false;
 }
 
 }  // namespace
 
-bool OpenNameList(NameList& list, const char* name) {
-  list = {nullptr, name, 0, 0, 0, 0, false, false};
+bool OpenNameList(NameList& list, const char* name, uint64_t most_entries) {
+  list = {nullptr, name, most_entries, 0, 0, 0, 0, false, {}};
   errno = 0;
   list.file = list.name == "-" ? stdin : std::fopen(name, "rb");
   if (list.file == stdin) ReadStandardInputAsBytes();
@@ -81,7 +81,7 @@ bool OpenNameList(NameList& list, const char* name) {
 }
 
 bool NextListedName(NameList& list, std::string& name) {
-  while (!list.stopped) {
+  while (list.cut_short.empty()) {
     errno = 0;
     uint64_t length = 0;
     const int end = ReadEntry(list, name, length);
@@ -90,6 +90,7 @@ bool NextListedName(NameList& list, std::string& name) {
       (void)std::fprintf(stderr, "pivra-check: %s: read error after entry %llu: %s\n",
                          EscapedName(list.name).c_str(), static_cast<Count>(list.entries),
                          std::strerror(LastError()));
+      list.cut_short = "a read error ended it";
       list.faulty = true;
       return false;
     }
@@ -103,7 +104,15 @@ bool NextListedName(NameList& list, std::string& name) {
       }
       return false;
     }
-    ++list.entries;
+    if (++list.entries > list.most_entries) {  // a list of billions
+      HideProgress();
+      (void)std::fprintf(stderr, "pivra-check: more than %llu names: too many for one judgement\n",
+                         static_cast<Count>(list.most_entries));
+      list.cut_short = "one judgement takes no more";
+      list.entries = list.most_entries;  // the one beyond is not judged
+      list.faulty = true;
+      return false;
+    }
     if (length != 0 && length <= LongestName()) {
       list.faulty_in_a_row = 0;
       list.faulty_bytes = 0;

@@ -18,21 +18,23 @@ constexpr uint64_t MostFaultyBytesInARow = uint64_t{1} << 20U;
 struct NameList {
   std::FILE* file;
   std::string name;          // as given: "-" for standard input
+  uint64_t most_entries;     // more are not read: what one judgement can tell apart
   uint64_t entries;          // read so far, faulty ones too
   uint64_t skipped;          // faulty entries passed over
   unsigned faulty_in_a_row;  // the faulty entries just before the next one
   uint64_t faulty_bytes;     // and their bytes, NULs included
   bool faulty;               // a faulty entry or a read error was reported
-  bool stopped;              // read no further
+  std::string cut_short;     // why the list was read no further than `entries`, as a clause
 };
 
-// Opens the list `name`; false, reported on standard error, when it cannot be.
-bool OpenNameList(NameList& list, const char* name);
+// Opens the list `name`, of at most `most_entries` entries; false, reported on
+// standard error, when it cannot be.
+bool OpenNameList(NameList& list, const char* name, uint64_t most_entries = UINT64_MAX);
 
 // The next name; false at the list's end, on a read error, or once the list has
-// been given up. A faulty entry (an empty name, or one longer than the system
-// takes) is reported with its position and passed over; it never takes more
-// memory than the longest name.
+// been given up or holds more entries than it may. A faulty entry (an empty name,
+// or one longer than the system takes) is reported with its position and passed
+// over; it never takes more memory than the longest name.
 bool NextListedName(NameList& list, std::string& name);
 
 void CloseNameList(NameList& list);

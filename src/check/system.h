@@ -1,8 +1,11 @@
-// The little pivra-check asks of the system beyond standard C++, in the one
-// file whose code differs between Windows and Linux.
+// The little pivra-check asks of the system beyond standard C++: the one
+// interface whose code differs between Linux (system_posix.cpp) and Windows
+// (system_win32.cpp), of which the build takes one.
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <string_view>
 
 namespace pivra {
 
@@ -21,5 +24,10 @@ bool IsFolder(const char* name);
 // Standard input read as bytes, as a list opened by its name is: in text mode
 // Windows would drop the CR of each CR LF and end the input at a Ctrl-Z.
 void ReadStandardInputAsBytes();
+
+// `name` as a report prints it, so that no name can pass for another line or
+// steer the terminal: escaped as sha256sum escapes it on Linux; on Windows, where
+// the backslash separates folders, with '?' for what may not be printed.
+std::string EscapedName(std::string_view name);
 
 }  // namespace pivra

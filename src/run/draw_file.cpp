@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
-#include "run/draw_layout.h"
+#include "draw/layout.h"
 #include "run/draw_run.h"
 #include "run/draw_table.h"
 #include "run/failure.h"

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "platform/platform.h"
-#include "run/draw_layout.h"
+#include "draw/layout.h"
 
 namespace pivra {
 

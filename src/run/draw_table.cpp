@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "random/ISAACP.h"
-#include "run/draw_layout.h"
+#include "draw/layout.h"
 #include "run/draw_run.h"
 
 namespace pivra {

@@ -1,26 +1,12 @@
-// The draw table: ten shuffled permutations of 1..80, read as 100 sorted sets of eight.
+// Building the run's draw table: ten shuffled permutations of 1..80, read as 100
+// sorted sets of eight.
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
-#include "run/draw_layout.h"
+#include "draw/table.h"
 
 namespace pivra {
-
-struct DrawTable {
-  uint8_t numbers[RowCount * RowLength];  // row r at 80r, set k at 8k; block b is row b
-};
-
-inline uint8_t* TableRow(DrawTable& table, unsigned row) {
-  return &table.numbers[static_cast<std::size_t>(row) * RowLength];
-}
-inline uint8_t* TableSet(DrawTable& table, unsigned set) {
-  return &table.numbers[static_cast<std::size_t>(set) * SetSize];
-}
-inline const uint8_t* TableSet(const DrawTable& table, unsigned set) {
-  return table.numbers + static_cast<std::size_t>(set) * SetSize;
-}
 
 void SwapBytes(uint8_t& a, uint8_t& b);
 

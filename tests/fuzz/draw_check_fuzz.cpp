@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "check/draw_check.h"
-#include "run/draw_table.h"
+#include "draw/table.h"
 
 namespace {
 

@@ -13,8 +13,9 @@
 #include "check/fairness.h"
 #include "check/fairness_text.h"
 #include "check/heat_map.h"
-#include "run/draw_layout.h"
-#include "run/draw_table.h"
+#include "draw/layout.h"
+#include "draw/table.h"
+#include "run/draw_table.h"  // filling and sorting rows as the run does
 
 namespace {
 
@@ -72,6 +73,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   CheckTest(report.set_sum);
   const std::string svg = pivra::HeatMapSvg(*counts, report);
   if (svg.find("nan") != std::string::npos || svg.find("inf") != std::string::npos) std::abort();
-  pivra::PrintFairness(report, pivra::JudgedFiles{files, {}, 0, false, false});
+  pivra::PrintFairness(pivra::Judgement{report, files, {}, 0, false, false, files, {}});
   return 0;
 }
