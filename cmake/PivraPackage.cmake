@@ -15,7 +15,10 @@ if(CMAKE_OBJCOPY AND NOT WIN32)
   foreach(program ${programs})
     install(CODE "execute_process(COMMAND ${CMAKE_OBJCOPY} --remove-section=.comment
                   \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/${program}\"
-                  COMMAND_ERROR_IS_FATAL ANY)")
+                  RESULT_VARIABLE status)
+                  if(NOT status EQUAL 0)
+                    message(FATAL_ERROR \"objcopy of ${program}: \${status}\")
+                  endif()")
   endforeach()
 endif()
 
@@ -32,10 +35,14 @@ if(WIN32)
   configure_file(man/README-windows.txt.in ${PROJECT_BINARY_DIR}/README.txt @ONLY)
 endif()
 
-# Compressed without a name or time in the header (-n).
+# Compressed without a name or time in the header (-n). Statuses are checked
+# here, not with COMMAND_ERROR_IS_FATAL, which needs CMake 3.19.
 function(pivra_gzip input output)
   execute_process(COMMAND gzip -9nc INPUT_FILE ${input} OUTPUT_FILE ${output}
-                  COMMAND_ERROR_IS_FATAL ANY)
+                  RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "gzip of ${input}: ${status}")
+  endif()
 endfunction()
 
 if(NOT WIN32)

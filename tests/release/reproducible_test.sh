@@ -8,7 +8,7 @@ set -euo pipefail
 source_dir=$1
 shift
 here=$(cd "$(dirname "$0")" && pwd)
-source "$here/tool_checks.sh"
+source "$here/../tool_checks.sh"
 
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
