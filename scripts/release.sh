@@ -58,7 +58,7 @@ windows_zip() {
     cp "$build/$program.exe" "$stage/"
     # mandoc's page with a style sheet of ours after its own, and links between the two.
     mandoc -T html "$build/$program.1" |
-      sed -E -e "/<\/style>/r $work/src/man/page-style.html" \
+      sed -E -e "/<\/style>/r $work/src/packaging/page-style.html" \
         -e 's|<b>(pivra(-check)?)</b>\(1\)|<a href="\1.html"><b>\1</b>(1)</a>|g' \
         >"$stage/$program.html"
     chmod 0755 "$stage/$program.exe"
