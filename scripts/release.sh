@@ -3,7 +3,7 @@
 #   pivra_<version>_amd64.deb, pivra_<version>_arm64.deb (cross-built),
 #   pivra-<version>-win32.zip, pivra-<version>-win64.zip,
 #   pivra-<version>-linux-x86_64.tar.gz and pivra-<version>-linux-aarch64.tar.gz
-#   (static, for any Linux), and SHA256SUMS of the seven.
+#   (static, for any Linux), and SHA256SUMS of the six.
 # Installs what it needs first, as scripts/test.sh does. Anyone who rebuilds the
 # same commit gets the same bytes: every date inside the artifacts comes from
 # SOURCE_DATE_EPOCH (the last commit's time unless it is set), and neither the
