@@ -24,6 +24,7 @@ if(NOT PIVRA_SANITIZE)
   add_test(NAME clang_format COMMAND bash ${lint} format)
   add_test(NAME cppcheck COMMAND bash ${lint} cppcheck)
   add_test(NAME clang_tidy COMMAND bash ${lint} clang-tidy ${PROJECT_BINARY_DIR})
+  add_test(NAME shellcheck COMMAND bash ${lint} shellcheck)
   # Slow for a quick loop (the one analyses, the other builds pivra afresh): `ctest -LE
   # slow` leaves them out.
   set_tests_properties(clang_tidy run_script PROPERTIES LABELS slow)

@@ -28,11 +28,11 @@ configure_file(man/pivra.1.in ${PROJECT_BINARY_DIR}/pivra.1 @ONLY)
 configure_file(man/pivra-check.1.in ${PROJECT_BINARY_DIR}/pivra-check.1 @ONLY)
 if(PIVRA_STATIC)
   # The README of the release's archive for any Linux.
-  configure_file(man/README-linux.txt.in ${PROJECT_BINARY_DIR}/README @ONLY)
+  configure_file(packaging/README-linux.txt.in ${PROJECT_BINARY_DIR}/README @ONLY)
 endif()
 if(WIN32)
   # The zip's README, for Windows users; the release gives it CR LF line ends.
-  configure_file(man/README-windows.txt.in ${PROJECT_BINARY_DIR}/README.txt @ONLY)
+  configure_file(packaging/README-windows.txt.in ${PROJECT_BINARY_DIR}/README.txt @ONLY)
 endif()
 
 # Compressed without a name or time in the header (-n). Statuses are checked

@@ -31,10 +31,12 @@ sources() {
 }
 
 case $want in
-  archive) pick='$2 !~ /-security$/ && $2 !~ /[\/]updates$/' ;;
-  security) pick='$2 ~ /-security$/ || $2 ~ /[\/]updates$/' ;;
+  archive | security) ;;
   *) echo "usage: apt-mirror.sh [archive|security]" >&2; exit 2 ;;
 esac
-uri=$(sources | awk "$pick"' && $1 ~ /^https?:\/\// { print $1; exit }')
+# A security suite is named SUITE-security, or SUITE/updates before Debian 11.
+uri=$(sources | awk -v want="$want" '
+  { security = $2 ~ /-security$/ || $2 ~ /[\/]updates$/ }
+  (want == "security") == security && $1 ~ /^https?:\/\// { print $1; exit }')
 [ -n "$uri" ] || { echo "apt-mirror.sh: no Debian $want source in this machine's apt sources" >&2; exit 1; }
 echo "${uri%/}"

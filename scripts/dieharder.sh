@@ -16,7 +16,13 @@ case "$mode" in --quick | --full) ;; *) echo "usage: $0 [--quick|--full]" >&2; e
 [ "$mode" = --full ] && "$root/scripts/ensure-packages.sh" rng-tools5
 stream=${PIVRA_STREAM:-}
 if [ -z "$stream" ]; then
-  cmake -S "$root" -B "$root/build/release" -DCMAKE_BUILD_TYPE=Release >/dev/null
+  # Only the stream is built, without the tests, so a fresh clone needs neither
+  # GoogleTest nor Boost.Math: the build tools are all.
+  for tool in cmake make g++; do
+    command -v "$tool" >/dev/null || { "$root/scripts/ensure-packages.sh" cmake make g++; break; }
+  done
+  cmake -S "$root" -B "$root/build/release" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+    >/dev/null
   cmake --build "$root/build/release" --target pivra-stream -j"$(nproc)" >/dev/null
   stream="$root/build/release/pivra-stream"
 fi

@@ -4,6 +4,8 @@
 #   scripts/lint.sh cppcheck            cppcheck over src/
 #   scripts/lint.sh clang-tidy BUILD    clang-tidy (.clang-tidy) over the src/ files
 #                                       in BUILD's compile database
+#   scripts/lint.sh shellcheck          shellcheck (.shellcheckrc) over every shell
+#                                       script of scripts/, tests/ and bench/
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -37,8 +39,14 @@ case ${1:-} in
     [ -z "$problems" ] || { echo "$problems" >&2; exit 1; }
     clang-tidy -p "$(dirname "$database")" --quiet "${files[@]}"
     ;;
+  shellcheck)
+    mapfile -d '' files < <(find scripts tests bench -type f -name '*.sh' -print0 | sort -z)
+    [ ${#files[@]} -gt 0 ] || { echo "no shell scripts found" >&2; exit 1; }
+    shellcheck "${files[@]}"
+    echo "${#files[@]} shell scripts pass shellcheck"
+    ;;
   *)
-    sed -n '2,7s/^# \{0,1\}//p' "$0" >&2
+    sed -n '2,9s/^# \{0,1\}//p' "$0" >&2
     exit 2
     ;;
 esac

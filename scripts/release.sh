@@ -3,7 +3,7 @@
 #   pivra_<version>_amd64.deb, pivra_<version>_arm64.deb (cross-built),
 #   pivra-<version>-win32.zip, pivra-<version>-win64.zip,
 #   pivra-<version>-linux-x86_64.tar.gz and pivra-<version>-linux-aarch64.tar.gz
-#   (static, for any Linux), and SHA256SUMS of the seven.
+#   (static, for any Linux), and SHA256SUMS of the six.
 # Installs what it needs first, as scripts/test.sh does. Anyone who rebuilds the
 # same commit gets the same bytes: every date inside the artifacts comes from
 # SOURCE_DATE_EPOCH (the last commit's time unless it is set), and neither the
@@ -58,7 +58,7 @@ windows_zip() {
     cp "$build/$program.exe" "$stage/"
     # mandoc's page with a style sheet of ours after its own, and links between the two.
     mandoc -T html "$build/$program.1" |
-      sed -E -e "/<\/style>/r $work/src/man/page-style.html" \
+      sed -E -e "/<\/style>/r $work/src/packaging/page-style.html" \
         -e 's|<b>(pivra(-check)?)</b>\(1\)|<a href="\1.html"><b>\1</b>(1)</a>|g' \
         >"$stage/$program.html"
     chmod 0755 "$stage/$program.exe"

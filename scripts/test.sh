@@ -11,8 +11,8 @@ cd "$root"
 scripts/ensure-packages.sh cmake make g++ libgtest-dev libboost-math-dev dieharder
 # The analysers, memcheck, what the install and package checks run, and strace;
 # clang and its libFuzzer runtime for the fuzz harnesses.
-scripts/ensure-packages.sh valgrind cppcheck clang-tidy clang-format man-db dpkg-dev file strace \
-  lintian mandoc clang libclang-rt-dev
+scripts/ensure-packages.sh valgrind cppcheck clang-tidy clang-format shellcheck man-db dpkg-dev \
+  file strace lintian mandoc clang libclang-rt-dev
 
 # The unit and process tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 cmake --preset sanitize

@@ -54,5 +54,6 @@ grep -q 'Unable to locate package wanted' <<<"$output" || fail "apt's reason is 
 grep -q 'package index' <<<"$output" || fail "the index is not named as the cause: $output"
 
 ensure "" present
-[ "$status" = 0 ] && [ ! -s "$work/calls" ] || fail "apt-get called with nothing missing"
+[ "$status" = 0 ] || fail "exited $status with nothing missing: $output"
+[ ! -s "$work/calls" ] || fail "apt-get called with nothing missing"
 echo "PASS: broken index, failed install, nothing missing"

@@ -69,7 +69,7 @@ dpkg --root="$root" "$force" --install "$deb" >"$work/dpkg.log" 2>&1 ||
   { cat "$work/dpkg.log" >&2; fail "dpkg --install into $root failed"; }
 [ "$(dpkg-query --root="$root" --show --showformat='${Status} ${Version}' pivra)" = \
   "install ok installed $version" ] || fail "dpkg does not list pivra $version as installed"
-rm -rf "$root/var"
+rm -rf "${root:?}/var"
 check_installed "$root/usr"
 echo "PASS: $(basename "$deb") installed into a temporary root and run from PATH"
 

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Checks shared by the tests of installed and released programs; sourced, not run.
 
 fail() {
@@ -51,7 +52,7 @@ check_one_run() {
   (cd "$dir" && exec pivra --version >"$dir.out" 2>&1) || status=$?
   output=$(cat "$dir.out")
   files=$(cd "$dir" && ls)
-  checked=$(cd "$dir" && pivra-check -- * 2>&1 || true)
+  checked=$(cd "$dir" && { pivra-check -- * 2>&1 || true; })
   rm -rf "$dir" "$dir.out"
   [ "$status" -eq 0 ] || fail "pivra exited $status: $output"
   [ -z "$output" ] || fail "pivra printed: $output"

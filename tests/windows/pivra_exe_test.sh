@@ -61,7 +61,7 @@ expect_silent_stream() {
 
 # A draw file named as pivra names it, holding what pivra-check.exe calls valid.
 check_draw_file() {
-  local file=$1 name=${1##*/} before=$2 after=$3
+  local name=${1##*/} before=$2 after=$3
   local name_pattern='^pivra-[0-9]{4}(-[0-9]{2}){5}(0|[1-9][0-9]{0,9})\.TXT$'
   if [[ ! $name =~ $name_pattern ]]; then
     fail "file name $name is not pivra-yyyy-mm-dd-hh-nn-ss<counter>.TXT"
