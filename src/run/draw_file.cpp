@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/platform.h"
 #include "draw/layout.h"
+#include "platform/platform.h"
 #include "run/draw_run.h"
 #include "run/draw_table.h"
 #include "run/failure.h"

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/platform.h"
 #include "draw/layout.h"
+#include "platform/platform.h"
 
 namespace pivra {
 

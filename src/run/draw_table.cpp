@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "random/ISAACP.h"
 #include "draw/layout.h"
+#include "random/ISAACP.h"
 #include "run/draw_run.h"
 
 namespace pivra {
