@@ -21,9 +21,7 @@
 #include <string>
 #include <vector>
 
-#include "draw/table.h"
-#include "run/draw_file.h"
-#include "run/draw_table.h"  // filling and sorting rows as the run does
+#include "draw_text.h"
 
 namespace {
 
@@ -33,26 +31,6 @@ unsigned g_file_count = 1000000;
 
 fs::path g_archive;
 fs::path g_list;  // the names, NUL-separated, relative to the archive
-
-// A valid draw file from a seeded std::mt19937, formatted by pivra's own code.
-std::string DrawFileText(std::mt19937& random) {
-  pivra::DrawTable table{};
-  std::string text = std::string(pivra::SeparatorLine) + "\r\n";
-  for (unsigned row = 0; row < pivra::RowCount; ++row) {
-    uint8_t* numbers = pivra::TableRow(table, row);
-    pivra::FillAscending(numbers, pivra::RowLength);
-    std::shuffle(numbers, numbers + pivra::RowLength, random);
-    for (unsigned set = 0; set < pivra::SetsPerBlock; ++set) {
-      uint8_t* set_numbers = numbers + set * pivra::SetSize;
-      pivra::SortSet(set_numbers, pivra::SetSize);
-      char line[3 * pivra::SetSize];
-      text.append(line, pivra::FormatSet(set_numbers, pivra::SetSize, line));
-      text += "\r\n";
-    }
-    text += std::string(pivra::SeparatorLine) + "\r\n";
-  }
-  return text;
-}
 
 std::string FileName(unsigned i) {
   char name[16];

@@ -19,52 +19,22 @@
 #include "check/files.h"
 #include "check/heat_map.h"
 #include "check/name_list.h"
+#include "check/names.h"
 #include "check/progress.h"
+#include "check/read_ahead.h"
 #include "check/system.h"
 #include "draw/table.h"
 
 namespace pivra {
 namespace {
 
-// The files of a run: its operands, or the names of its list.
-struct Names {
-  const std::vector<const char*>* operands;
-  std::size_t next;
-  NameList list;
-  bool from_list;
-  bool hinted;      // at names ended by newlines
-  bool rereadable;  // the list can be read again, from `list_start`
-  std::fpos_t list_start;
-};
-
-bool OpenNames(Names& names, const Options& options, uint64_t most_names = UINT64_MAX) {
-  names = {&options.files, 0, {}, options.files0_from != nullptr, false, false, {}};
-  if (!names.from_list) return true;
-  if (!OpenNameList(names.list, options.files0_from, most_names)) return false;
-  // Standard input may start inside its file; a pipe has no position to return to.
-  names.rereadable = std::fgetpos(names.list.file, &names.list_start) == 0;
-  return true;
-}
-
-// The 0-based place of the name just read: an operand's, or a list entry's.
-uint64_t PlaceOf(const Names& names) {
-  return names.from_list ? names.list.entries - 1 : names.next - 1;
-}
-
-bool NextName(Names& names, std::string& name) {
-  if (names.from_list) return NextListedName(names.list, name);
-  if (names.next == names.operands->size()) return false;
-  name = (*names.operands)[names.next++];
-  return true;
-}
-
 // A list of lines, not of NUL-ended names, reads as one name that opens nothing,
 // and the system's "No such file" alone does not say why.
-void ReportUnreadable(Names& names, const std::string& name, int code) {
+void ReportUnreadable(const Names& names, const std::string& name, int code, bool& hinted) {
   ReportFileError(name.c_str(), code);
-  if (!names.from_list || names.hinted || name.find('\n') == std::string::npos) return;
-  HintNamesEndWithNul();
-  names.hinted = true;
+  if (!names.from_list || hinted || name.find('\n') == std::string::npos) return;
+  (void)std::fprintf(stderr, "pivra-check: %s\n", NamesEndWithNul);
+  hinted = true;
 }
 
 // Names the file each copy copies: an operand as given; a listed name read from
@@ -103,74 +73,67 @@ void NameOriginals(Names& names, const CopyDetector& copies, std::vector<Skipped
   }
 }
 
-// The list's fault, if any, is a usage error.
-int CloseNames(Names& names, int status) {
-  if (!names.from_list) return status;
-  CloseNameList(names.list);
-  return names.list.faulty ? StatusTrouble : status;
-}
-
 int CheckFiles(const Options& options) {
   Names names{};
   if (!OpenNames(names, options)) return StatusTrouble;
   int status = StatusValid;
-  std::string name;
-  std::string bytes;
+  bool hinted = false;
   DrawTable sets{};
-  while (NextName(names, name)) {
-    const std::string escaped = EscapedName(name);
-    const FileOutcome outcome = ReadAndCheck(name.c_str(), bytes, sets);
-    if (outcome.read_code != 0) {
+  ReadEachFile(names, [&](const FileRead& file) {
+    const std::string escaped = EscapedName(file.name);
+    if (file.read_code != 0) {
       std::printf("%s: FAILED open or read\n", escaped.c_str());
-      ReportUnreadable(names, name, outcome.read_code);
+      ReportUnreadable(names, file.name, file.read_code, hinted);
       status = StatusTrouble;
-    } else if (outcome.fault.line == 0) {
+    } else if (const FileFault fault = CheckDrawFile(file.bytes, sets); fault.line == 0) {
       if (!options.quiet) std::printf("%s: OK\n", escaped.c_str());
     } else {
-      std::printf("%s: FAILED %s\n", escaped.c_str(), DescribeFault(outcome.fault).c_str());
+      std::printf("%s: FAILED %s\n", escaped.c_str(), DescribeFault(fault).c_str());
       if (status == StatusValid) status = StatusInvalid;
     }
-  }
-  return CloseNames(names, status);
+  });
+  return CloseNames(names) ? StatusTrouble : status;
 }
 
 int JudgeFiles(const Options& options) {
   Names names{};
   // Beyond that many, the copy detector could not tell the places apart.
   if (!OpenNames(names, options, MostPlaces)) return StatusTrouble;
-  std::string name;
-  std::string bytes;
   DrawTable sets{};
   const auto counts = std::make_unique<FairnessCounts>();
   Judgement judgement{};
   CopyDetector copies{};
+  bool hinted = false;
   StartProgress();
   const uint64_t total = names.from_list ? 0 : options.files.size();
   uint64_t read = 0;
-  for (; NextName(names, name); ShowProgress(++read, total)) {
-    const FileOutcome outcome = ReadAndCheck(name.c_str(), bytes, sets);
-    if (outcome.read_code != 0) {
-      ReportUnreadable(names, name, outcome.read_code);
+  ReadEachFile(names, [&](const FileRead& file) {
+    if (file.read_code != 0) {
+      ReportUnreadable(names, file.name, file.read_code, hinted);
       ++judgement.unreadable;
-    } else if (outcome.fault.line != 0) {
-      judgement.skipped.push_back({name, DescribeFault(outcome.fault), NoOriginal, {}});
-    } else if (const uint64_t original = OriginalOf(copies, PlaceOf(names), bytes);
+    } else if (const FileFault fault = CheckDrawFile(file.bytes, sets); fault.line != 0) {
+      judgement.skipped.push_back({file.name, DescribeFault(fault), NoOriginal, {}});
+    } else if (const uint64_t original = OriginalOf(copies, file.place, file.bytes);
                original != NoOriginal) {
       // Two runs never draw the same file: a second one is a copy, and counting
       // it twice would make fair draws look unfair.
-      judgement.skipped.push_back({name, {}, original, {}});
+      judgement.skipped.push_back({file.name, {}, original, {}});
     } else {
       CountDrawTable(*counts, sets);
       ++judgement.counted;
     }
-  }
+    ShowProgress(++read, total);
+  });
   HideProgress();
   // A list that named no file leaves nothing to judge: its error is the whole report.
-  if (read == 0) return CloseNames(names, StatusTrouble);
+  if (read == 0) {
+    (void)CloseNames(names);
+    return StatusTrouble;
+  }
   NameOriginals(names, copies, judgement.skipped);
   judgement.names_read = names.from_list ? names.list.entries : read;
   judgement.cut_short = names.list.cut_short;
-  judgement.list_faulty = CloseNames(names, StatusValid) != StatusValid;
+  judgement.list_faulty = CloseNames(names);
   judgement.report = JudgeFairness(*counts);
   if (options.svg != nullptr) {
     if (const int code = WriteWholeFile(options.svg, HeatMapSvg(*counts, judgement.report));

@@ -103,13 +103,17 @@ void CountDrawTable(FairnessCounts& counts, const DrawTable& sets) {
     // that the counted sets are independent.
     const auto summed = static_cast<unsigned>(counts.blocks % SetsPerBlock);
     for (unsigned s = 0; s < SetsPerBlock; ++s) {
-      const uint8_t* set = TableSet(sets, block * SetsPerBlock + s);
+      // Copied out of the table, whose bytes could alias the counts, so that
+      // each increment needs no reload of the set.
+      unsigned set[SetSize];
+      std::copy_n(TableSet(sets, block * SetsPerBlock + s), SetSize, set);
       unsigned sum = 0;
       for (unsigned k = 0; k < SetSize; ++k) {
         ++counts.by_set[set[k] - 1][s];
         sum += set[k];
         // Ascending, so set[k] < set[m].
-        for (unsigned m = k + 1; m < SetSize; ++m) ++counts.pairs[set[k] - 1][set[m] - 1];
+        uint64_t* pairs = counts.pairs[set[k] - 1];
+        for (unsigned m = k + 1; m < SetSize; ++m) ++pairs[set[m] - 1];
       }
       if (s == summed) ++counts.sums[sum];
     }

@@ -17,21 +17,6 @@ int LastError() { return errno != 0 ? errno : EIO; }
 
 namespace {
 
-// Reads as much of `name` as judging it takes: one byte more than a draw file
-// shows a longer one. 0 on success, or the system's error code.
-int ReadDrawFile(const char* name, std::string& bytes) {
-  bytes.resize(DrawFileSize + 1);
-  errno = 0;
-  std::FILE* file = std::fopen(name, "rb");
-  if (file == nullptr) return LastError();
-  (void)std::setvbuf(file, nullptr, _IONBF, 0);  // read straight into `bytes`
-  const std::size_t size = std::fread(bytes.data(), 1, bytes.size(), file);
-  const int code = std::ferror(file) != 0 ? LastError() : 0;
-  (void)std::fclose(file);  // read only: nothing to lose
-  bytes.resize(size);
-  return code;
-}
-
 // The system's message, but in words both platforms share for a folder and for
 // a wildcard that matched nothing: Windows says "Permission denied" and
 // "Invalid argument" there, where Linux says "Is a directory" and "No such file".
@@ -44,6 +29,19 @@ const char* FileErrorText(const char* name, int code) {
 }
 
 }  // namespace
+
+int ReadDrawFile(const char* name, std::string& bytes) {
+  bytes.resize(DrawFileSize + 1);
+  errno = 0;
+  std::FILE* file = std::fopen(name, "rb");
+  if (file == nullptr) return LastError();
+  (void)std::setvbuf(file, nullptr, _IONBF, 0);  // read straight into `bytes`
+  const std::size_t size = std::fread(bytes.data(), 1, bytes.size(), file);
+  const int code = std::ferror(file) != 0 ? LastError() : 0;
+  (void)std::fclose(file);  // read only: nothing to lose
+  bytes.resize(size);
+  return code;
+}
 
 FileOutcome ReadAndCheck(const char* name, std::string& bytes, DrawTable& sets) {
   const int code = ReadDrawFile(name, bytes);

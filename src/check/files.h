@@ -12,6 +12,10 @@ struct FileOutcome {
   FileFault fault;  // for a file read: its first fault, none when it is valid
 };
 
+// Reads as much of `name` into `bytes` as judging it takes: one byte more than a
+// draw file shows a longer one. 0 on success, or the system's error code.
+int ReadDrawFile(const char* name, std::string& bytes);
+
 // Reads `name` into `bytes` and checks it; a valid file's sets go to `sets`.
 FileOutcome ReadAndCheck(const char* name, std::string& bytes, DrawTable& sets);
 

@@ -10,13 +10,18 @@
 #include <vector>
 
 #include "check/files.h"
-#include "check/progress.h"
 #include "check/system.h"
 
 namespace pivra {
 namespace {
 
-using Count = unsigned long long;
+// Messages wait in the list until its reader prints them, in their place among
+// those of the files.
+void Say(NameList& list, const std::string& text) {
+  list.messages += "pivra-check: ";
+  list.messages += text;
+  list.messages += '\n';
+}
 
 // Reads an entry up to its NUL into `name`, at most `longest` bytes of it, and
 // skips the rest; `length` is its whole length. Returns the byte that ended it:
@@ -40,15 +45,12 @@ int ReadEntry(NameList& list, std::string& name, uint64_t& length) {
 // Reports the faulty entry just read (`kept`: its first bytes); false when the
 // list is given up with it.
 bool PassOverFaulty(NameList& list, const std::string& kept, uint64_t length, bool cut) {
-  HideProgress();
-  const std::string list_name = EscapedName(list.name);
+  const std::string where = EscapedName(list.name) + ":" + std::to_string(list.entries);
   if (length == 0) {
-    (void)std::fprintf(stderr, "pivra-check: %s:%llu: an empty file name\n", list_name.c_str(),
-                       static_cast<Count>(list.entries));
+    Say(list, where + ": an empty file name");
   } else {
-    (void)std::fprintf(stderr, "pivra-check: %s:%llu: a name longer than %zu bytes\n",
-                       list_name.c_str(), static_cast<Count>(list.entries), LongestName());
-    if (kept.find('\n') != std::string::npos) HintNamesEndWithNul();
+    Say(list, where + ": a name longer than " + std::to_string(LongestName()) + " bytes");
+    if (kept.find('\n') != std::string::npos) Say(list, NamesEndWithNul);
   }
   list.faulty = true;
   ++list.skipped;
@@ -57,11 +59,9 @@ bool PassOverFaulty(NameList& list, const std::string& kept, uint64_t length, bo
   if (!cut && list.faulty_in_a_row < MostFaultyInARow) return true;
   const std::string why =
       cut ? "a megabyte of faulty entries" : std::to_string(MostFaultyInARow) + " faulty entries";
-  (void)std::fprintf(stderr,
-                     "pivra-check: %s: not a list of names: %s in a row; read no further than "
-                     "entry %llu; faulty entries skipped: %llu\n",
-                     list_name.c_str(), why.c_str(), static_cast<Count>(list.entries),
-                     static_cast<Count>(list.skipped));
+  Say(list, EscapedName(list.name) + ": not a list of names: " + why +
+                " in a row; read no further than entry " + std::to_string(list.entries) +
+                "; faulty entries skipped: " + std::to_string(list.skipped));
   list.cut_short = "it was given up after " + why + " in a row";
   return false;
 }
@@ -69,7 +69,7 @@ bool PassOverFaulty(NameList& list, const std::string& kept, uint64_t length, bo
 }  // namespace
 
 bool OpenNameList(NameList& list, const char* name, uint64_t most_entries) {
-  list = {nullptr, name, most_entries, 0, 0, 0, 0, false, {}};
+  list = {nullptr, name, most_entries, 0, 0, 0, 0, false, {}, {}};
   errno = 0;
   list.file = list.name == "-" ? stdin : std::fopen(name, "rb");
   if (list.file == stdin) ReadStandardInputAsBytes();
@@ -86,10 +86,8 @@ bool NextListedName(NameList& list, std::string& name) {
     uint64_t length = 0;
     const int end = ReadEntry(list, name, length);
     if (end == EOF && std::ferror(list.file) != 0) {
-      HideProgress();
-      (void)std::fprintf(stderr, "pivra-check: %s: read error after entry %llu: %s\n",
-                         EscapedName(list.name).c_str(), static_cast<Count>(list.entries),
-                         std::strerror(LastError()));
+      Say(list, EscapedName(list.name) + ": read error after entry " +
+                    std::to_string(list.entries) + ": " + std::strerror(LastError()));
       list.cut_short = "a read error ended it";
       list.faulty = true;
       return false;
@@ -98,16 +96,14 @@ bool NextListedName(NameList& list, std::string& name) {
     if (end == EOF && length == 0) {
       // A list that names nothing checks nothing, which must not pass as success.
       if (list.entries == 0) {
-        (void)std::fprintf(stderr, "pivra-check: %s: no file names in the list\n",
-                           EscapedName(list.name).c_str());
+        Say(list, EscapedName(list.name) + ": no file names in the list");
         list.faulty = true;
       }
       return false;
     }
     if (++list.entries > list.most_entries) {  // a list of billions
-      HideProgress();
-      (void)std::fprintf(stderr, "pivra-check: more than %llu names: too many for one judgement\n",
-                         static_cast<Count>(list.most_entries));
+      Say(list,
+          "more than " + std::to_string(list.most_entries) + " names: too many for one judgement");
       list.cut_short = "one judgement takes no more";
       list.entries = list.most_entries;  // the one beyond is not judged
       list.faulty = true;
@@ -123,9 +119,7 @@ bool NextListedName(NameList& list, std::string& name) {
   return false;
 }
 
-void HintNamesEndWithNul() {
-  (void)std::fputs("pivra-check: names in the list end with a NUL byte (find -print0)\n", stderr);
-}
+const char* const NamesEndWithNul = "names in the list end with a NUL byte (find -print0)";
 
 void CloseNameList(NameList& list) {
   if (list.file != nullptr && list.file != stdin) (void)std::fclose(list.file);  // read only

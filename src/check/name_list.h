@@ -25,6 +25,7 @@ struct NameList {
   uint64_t faulty_bytes;     // and their bytes, NULs included
   bool faulty;               // a faulty entry or a read error was reported
   std::string cut_short;     // why the list was read no further than `entries`, as a clause
+  std::string messages;      // for standard error, not yet printed: its reader prints them
 };
 
 // Opens the list `name`, of at most `most_entries` entries; false, reported on
@@ -34,14 +35,15 @@ bool OpenNameList(NameList& list, const char* name, uint64_t most_entries = UINT
 // The next name; false at the list's end, on a read error, or once the list has
 // been given up or holds more entries than it may. A faulty entry (an empty name,
 // or one longer than the system takes) is reported with its position and passed
-// over; it never takes more memory than the longest name.
+// over; it never takes more memory than the longest name. Its messages wait in
+// `messages`.
 bool NextListedName(NameList& list, std::string& name);
 
 void CloseNameList(NameList& list);
 
-// Says on standard error that a list's names end with NUL bytes: for a list of
-// lines, which reads as one name holding newlines.
-void HintNamesEndWithNul();
+// That a list's names end with NUL bytes: for a list of lines, which reads as
+// one name holding newlines.
+extern const char* const NamesEndWithNul;
 
 // Reads the list again from `start`, for the names at `places` (0-based entries,
 // ascending), which go to `names` in that order. False when it cannot be read

@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   std::FILE* file = fmemopen(bytes.data(), bytes.size(), "rb");
   if (file == nullptr) std::abort();
   if (size == 0) (void)std::fgetc(file);
-  pivra::NameList list{file, "fuzz", UINT64_MAX, 0, 0, 0, 0, false, {}};
+  pivra::NameList list{file, "fuzz", UINT64_MAX, 0, 0, 0, 0, false, {}, {}};
   const Expected expected = Split(std::string_view(bytes.data(), size));
   std::string name;
   std::size_t count = 0;
