@@ -14,9 +14,9 @@
 #include "check/progress.h"
 
 #if PIVRA_READ_AHEAD
-#include <atomic>
+#include <algorithm>
+#include <chrono>
 #include <condition_variable>
-#include <deque>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -58,91 +58,90 @@ void ReadInLine(Names& names, const std::function<void(const FileRead&)>& take) 
 
 #if PIVRA_READ_AHEAD
 
-// Files pass between the threads in batches, so that the two seldom meet at the
-// lock; a batch goes at once, though, where the checker has none left, so that
-// a list fed slowly is checked as it comes.
+// The files read ahead wait in a ring. The two threads meet at its lock once a
+// batch, not once a file: the checker is woken when a batch is ready, and the
+// reader when half the ring is free again. A checker that waits long takes what
+// there is, so that a list fed slowly is checked as it comes.
 constexpr std::size_t FilesPerBatch = 32;
-constexpr std::size_t BatchesAhead = 4;
+constexpr std::size_t RingSize = 4 * FilesPerBatch;
+constexpr std::chrono::milliseconds LongestWait{10};
 
-struct Batch {
-  std::vector<Slot> slots;
-  std::size_t count;
-  bool last;  // the names ended: its last slot holds only the list's last messages
-};
-
-struct Pipeline {
+struct Ring {
+  std::vector<Slot> slots{RingSize};
   std::mutex lock;
-  std::condition_variable changed;
-  std::deque<Batch> read;  // oldest first
-  std::vector<Batch> spare;
-  std::atomic<std::size_t> queued;  // read.size(), seen without the lock
+  std::condition_variable files_ready;
+  std::condition_variable room_ready;
+  std::size_t first = 0;  // the oldest file not yet checked
+  std::size_t end = 0;    // one past the newest file read; both count from the start
+  bool done = false;      // the names ended: the slot at `end` holds the last messages
+  bool checker_waits = false;
+  bool reader_waits = false;
 };
 
-Batch SpareBatch(Pipeline& pipe) {
-  std::unique_lock<std::mutex> held(pipe.lock);
-  pipe.changed.wait(held, [&pipe] { return pipe.read.size() < BatchesAhead; });
-  Batch batch{};
-  if (!pipe.spare.empty()) {
-    batch = std::move(pipe.spare.back());
-    pipe.spare.pop_back();
-  }
-  batch.slots.resize(FilesPerBatch + 1);
-  batch.count = 0;
-  batch.last = false;
-  return batch;
-}
-
-void Send(Pipeline& pipe, Batch& batch) {
-  {
-    const std::lock_guard<std::mutex> held(pipe.lock);
-    pipe.read.push_back(std::move(batch));
-    pipe.queued = pipe.read.size();
-  }
-  pipe.changed.notify_all();
-}
-
-void ReadAhead(Names& names, Pipeline& pipe) {
-  Batch batch = SpareBatch(pipe);
-  while (ReadNext(names, batch.slots[batch.count])) {
-    if (++batch.count == FilesPerBatch || pipe.queued.load(std::memory_order_relaxed) == 0) {
-      Send(pipe, batch);
-      batch = SpareBatch(pipe);
+void ReadAhead(Names& names, Ring& ring) {
+  for (;;) {
+    {
+      std::unique_lock<std::mutex> held(ring.lock);
+      ring.reader_waits = true;
+      ring.room_ready.wait(held, [&ring] { return ring.end - ring.first < RingSize; });
+      ring.reader_waits = false;
     }
+    // The slot at `end` is the reader's alone until `end` passes it.
+    const bool named = ReadNext(names, ring.slots[ring.end % RingSize]);
+    bool wake = false;
+    {
+      const std::lock_guard<std::mutex> held(ring.lock);
+      ring.end += named ? 1 : 0;
+      ring.done = !named;
+      wake = ring.checker_waits && (ring.done || ring.end - ring.first >= FilesPerBatch);
+    }
+    if (wake) ring.files_ready.notify_one();
+    if (!named) return;
   }
-  batch.last = true;  // the slot at `count` holds the last messages
-  Send(pipe, batch);
-}
-
-Batch NextBatch(Pipeline& pipe) {
-  std::unique_lock<std::mutex> held(pipe.lock);
-  pipe.changed.wait(held, [&pipe] { return !pipe.read.empty(); });
-  Batch batch = std::move(pipe.read.front());
-  pipe.read.pop_front();
-  pipe.queued = pipe.read.size();
-  held.unlock();
-  pipe.changed.notify_all();
-  return batch;
 }
 
 // False where no thread could be started: nothing has been read then.
 bool ReadOnAThread(Names& names, const std::function<void(const FileRead&)>& take) {
-  Pipeline pipe{};
+  Ring ring;
   std::thread reader;
   try {
-    reader = std::thread(ReadAhead, std::ref(names), std::ref(pipe));
+    reader = std::thread(ReadAhead, std::ref(names), std::ref(ring));
   } catch (const std::system_error&) {
     return false;
   }
-  for (bool last = false; !last;) {
-    Batch batch = NextBatch(pipe);
-    for (std::size_t i = 0; i < batch.count; ++i) {
-      PrintMessages(batch.slots[i].messages);
-      take(batch.slots[i].file);
+  for (;;) {
+    std::size_t first = 0;
+    std::size_t end = 0;
+    bool done = false;
+    {
+      std::unique_lock<std::mutex> held(ring.lock);
+      ring.checker_waits = true;
+      const auto batch_ready = [&ring] {
+        return ring.done || ring.end - ring.first >= FilesPerBatch;
+      };
+      while (!ring.files_ready.wait_for(held, LongestWait, batch_ready) && ring.end == ring.first) {
+      }
+      ring.checker_waits = false;
+      first = ring.first;
+      end = std::min(ring.end, first + FilesPerBatch);
+      done = ring.done && end == ring.end;
     }
-    last = batch.last;
-    if (last) PrintMessages(batch.slots[batch.count].messages);
-    const std::lock_guard<std::mutex> held(pipe.lock);
-    pipe.spare.push_back(std::move(batch));
+    for (std::size_t at = first; at < end; ++at) {
+      Slot& slot = ring.slots[at % RingSize];
+      PrintMessages(slot.messages);
+      take(slot.file);
+    }
+    if (done) {
+      PrintMessages(ring.slots[end % RingSize].messages);
+      break;
+    }
+    bool wake = false;
+    {
+      const std::lock_guard<std::mutex> held(ring.lock);
+      ring.first = end;
+      wake = ring.reader_waits && ring.end - ring.first <= RingSize / 2;
+    }
+    if (wake) ring.room_ready.notify_one();
   }
   reader.join();
   return true;
