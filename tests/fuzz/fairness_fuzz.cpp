@@ -73,6 +73,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   CheckTest(report.set_sum);
   const std::string svg = pivra::HeatMapSvg(*counts, report);
   if (svg.find("nan") != std::string::npos || svg.find("inf") != std::string::npos) std::abort();
-  pivra::PrintFairness(pivra::Judgement{report, files, {}, 0, false, false, files, {}});
+  // A list given up partway: the report must still hold together.
+  const std::string cut_short =
+      scale % 2 ? "it was given up after 100 faulty entries in a row" : "";
+  pivra::PrintFairness(
+      pivra::Judgement{report, files, {}, 0, !cut_short.empty(), false, files, cut_short});
   return 0;
 }
