@@ -271,39 +271,6 @@ TEST_F(CheckTest, CopiesNameTheirOwnOriginalAndOnlyOneStillTheSame) {
       << report;
 }
 
-// Files read on a thread ahead of their check give the very report of files
-// read in line, messages and all, in list order.
-TEST_F(CheckTest, ReadingAheadChangesNoByteOfTheReport) {
-  std::string names;
-  for (unsigned i = 0; i < 100; ++i) {
-    const fs::path file = dir_ / ("f" + std::to_string(i));
-    if (i < 12) {
-      WriteSeededFile(file, i + 1);
-    } else if (i % 7 == 0) {
-      WriteFile(file, "not a draw file");
-    } else if (i % 11 == 0) {
-      names += '\0';           // an empty name
-    } else if (i % 13 != 0) {  // else missing
-      fs::copy_file(dir_ / ("f" + std::to_string(i % 12)), file);
-    }
-    names += file.string() + '\0';
-  }
-  names += "/dev/zero" + std::string(1, '\0') + dir_.string() + '\0';
-  WriteFile(dir_ / "list", names);
-  for (const char* how : {"--fairness", "-q"}) {
-    const std::vector<std::string> args{how, "--files0-from=" + (dir_ / "list").string()};
-    const CheckOutcome ahead = RunPivraCheck(args);
-    setenv("PIVRA_CHECK_READ_IN_LINE", "1", 1);
-    const CheckOutcome in_line = RunPivraCheck(args);
-    unsetenv("PIVRA_CHECK_READ_IN_LINE");
-    EXPECT_EQ(ahead.status, 2);
-    EXPECT_EQ(ahead.status, in_line.status);
-    EXPECT_EQ(ahead.out, in_line.out);
-    EXPECT_EQ(ahead.err, in_line.err);
-    EXPECT_NE(ahead.err.find(":23: an empty file name\n"), std::string::npos) << ahead.err;
-  }
-}
-
 // On a terminal, a judgement that has taken a second shows how far it has come,
 // and wipes the line before each message.
 TEST_F(CheckTest, ProgressIsDrawnOnATerminalAfterASecondAndWipedForMessages) {

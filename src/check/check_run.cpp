@@ -13,6 +13,7 @@
 #include "check/arguments.h"
 #include "check/copies.h"
 #include "check/draw_check.h"
+#include "check/each_file.h"
 #include "check/exit_status.h"
 #include "check/fairness.h"
 #include "check/fairness_text.h"
@@ -21,7 +22,6 @@
 #include "check/name_list.h"
 #include "check/names.h"
 #include "check/progress.h"
-#include "check/read_ahead.h"
 #include "check/system.h"
 #include "draw/table.h"
 

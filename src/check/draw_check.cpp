@@ -13,6 +13,13 @@
 namespace pivra {
 namespace {
 
+// A separator line, less its CR LF.
+constexpr std::string_view Separator = [] {
+  constexpr std::string_view all_of_one = "=======================";
+  static_assert(all_of_one.size() == LineLength && all_of_one.front() == SeparatorChar);
+  return all_of_one;
+}();
+
 FileFault Fault(unsigned line, std::string what) { return {line, std::move(what)}; }
 
 // Built by appending: GCC 12 warns falsely about a literal put before a temporary.
@@ -114,7 +121,7 @@ FileFault CheckDrawFile(std::string_view bytes, DrawTable& sets) {
     }
     const std::string_view text = bytes.substr(start, LineLength);
     if ((line - 1) % LinesPerBlock == 0) {
-      if (text.find_first_not_of(SeparatorChar) != std::string_view::npos) {
+      if (text != Separator) {
         return Fault(
             line, "not a separator of " + std::to_string(LineLength) + " '" + SeparatorChar + "'");
       }

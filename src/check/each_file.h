@@ -1,7 +1,5 @@
-// The files of a run, each read ahead of its check: on a thread of its own in
-// builds with threads (Linux), so that the system's reading of the next files
-// overlaps the checking of this one; in line elsewhere (Windows), or where the
-// environment holds PIVRA_CHECK_READ_IN_LINE (for the tests, which compare both).
+// The files of a run, each read in turn and handed on with the list's messages
+// in their place.
 #pragma once
 
 #include <cstdint>
