@@ -17,6 +17,10 @@ if(NOT PIVRA_SANITIZE)
   add_test(NAME ensure_packages COMMAND bash ${tool_tests}/ensure_packages_test.sh
                                              ${PROJECT_SOURCE_DIR})
   add_test(NAME run_script COMMAND bash ${tool_tests}/run_script_test.sh ${PROJECT_SOURCE_DIR})
+  # 77 where the kernel or user namespaces do not allow it: the reason is in the output.
+  add_test(NAME qemu_i386_run COMMAND bash ${tool_tests}/qemu_i386_run_test.sh
+                                           ${PROJECT_SOURCE_DIR})
+  set_tests_properties(qemu_i386_run PROPERTIES SKIP_RETURN_CODE 77)
   add_test(NAME memcheck COMMAND bash ${tool_tests}/memcheck_test.sh $<TARGET_FILE:pivra>
                                       $<TARGET_FILE:pivra-check>)
 

@@ -21,12 +21,12 @@ security=${2:-$(scripts/apt-mirror.sh security)}
 target=$root/build/fresh-root
 cache=$root/build/fresh-root-cache/$suite-minbase.tgz
 
-[ "$(id -u)" = 0 ] || { echo "fresh-root-check.sh needs root (debootstrap, chroot, mounts)" >&2; exit 2; }
+[ "$(id -u)" = 0 ] || { echo "fresh-root-check.sh needs root (debootstrap, namespaces, mounts)" >&2; exit 2; }
 scripts/ensure-packages.sh debootstrap git
 
-# The root holds binds of the host's /dev, /proc and /sys, inside a bind of the
-# root onto itself: they must be gone before anything below it is deleted, or
-# the host's own would go with it.
+# The root holds binds of the host's /dev and /sys (and, from older runs, /proc),
+# inside a bind of the root onto itself: they must be gone before anything below
+# it is deleted, or the host's own would go with it.
 unmount() {
   local fs
   for fs in dev sys proc ''; do
@@ -67,14 +67,21 @@ chmod +x "$target/usr/sbin/policy-rc.d"
 # private, so that nothing mounted in the root shows on the host.
 mount --bind "$target" "$target"
 mount --make-private "$target"
-for fs in proc sys dev; do
+for fs in sys dev; do
   mount --rbind "/$fs" "$target/$fs"
   mount --make-rslave "$target/$fs"
 done
 
+# Not a chroot: a chrooted process may make no user namespace, which the 32-bit
+# Windows suite needs where it runs under qemu. The root becomes / of a mount
+# namespace of its own instead, with a fresh /proc of its own PID namespace (with
+# the host's, Wine looks for ntdll.so in the wrong place).
 inside() {
+  # shellcheck disable=SC2016 # expanded by the inner bash
   env -i HOME=/root TERM=dumb LANG=C.UTF-8 PATH=/usr/local/sbin:/usr/local/bin:/usr/sbin:/usr/bin:/sbin:/bin \
-    chroot "$target" bash -c "$1"
+    unshare --mount --pid --fork --kill-child bash -c \
+    'cd "$1" && mount -t proc proc proc && pivot_root . . && umount -l . && cd / && exec bash -c "$2"' \
+    inside "$target" "$1"
 }
 inside 'apt-get update -qq; DEBIAN_FRONTEND=noninteractive apt-get install -y -qq git >/dev/null'
 git clone -q "$root" "$target/root/pivra"
