@@ -22,7 +22,9 @@ case ${1:-} in
     # Every branch, where this cppcheck can be told to (2.11 on): else it only
     # says, as information, that it looked at fewer.
     level=()
-    cppcheck --help | grep -q -- --check-level && level=(--check-level=exhaustive)
+    # (Its help read whole: grep -q would leave cppcheck a closed pipe, which
+    # pipefail counts as a failure, and the option would be dropped at random.)
+    [[ $(cppcheck --help) == *--check-level* ]] && level=(--check-level=exhaustive)
     cppcheck --enable=warning,style,performance,portability --std=c++20 --inline-suppr \
       "${level[@]}" --quiet --error-exitcode=1 -I src src
     ;;

@@ -1,7 +1,6 @@
 #include "check/fairness_text.h"
 
 #include <cstddef>
-#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -66,7 +65,7 @@ std::string Files(std::size_t count) {
 // "NAME: why": a fault, or the file a copy copies; a listed name that could
 // not be found again is named by its entry.
 std::string SkippedLine(const SkippedFile& file) {
-  std::string line = EscapedName(file.name) + ": ";
+  const std::string line = EscapedName(file.name) + ": ";
   if (!file.fault.empty()) return line + file.fault;
   if (!file.original_name.empty()) return line + "a copy of " + EscapedName(file.original_name);
   return line + "a copy of entry " + std::to_string(file.original + 1) + " of the list";

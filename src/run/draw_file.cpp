@@ -5,9 +5,9 @@
 #include <cstring>
 
 #include "draw/layout.h"
+#include "draw/table.h"
 #include "platform/platform.h"
 #include "run/draw_run.h"
-#include "run/draw_table.h"
 #include "run/failure.h"
 
 namespace pivra {

@@ -2,6 +2,7 @@
 
 #include <new>
 
+#include "draw/table.h"
 #include "platform/platform.h"
 #include "random/ISAACP.h"
 #include "run/draw_file.h"

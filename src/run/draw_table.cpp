@@ -3,6 +3,7 @@
 #include <cstdint>
 
 #include "draw/layout.h"
+#include "draw/table.h"
 #include "random/ISAACP.h"
 #include "run/draw_run.h"
 
