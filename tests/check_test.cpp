@@ -392,3 +392,55 @@ TEST_F(CheckTest, ShuffleThatNeverLeavesANumberInPlaceIsFlagged) {
 }
 
 }  // namespace
+
+namespace {
+
+// Runs pivra-check twice, reading ahead and then in line, and expects the same.
+void ExpectSameReadInLine(const std::vector<std::string>& args) {
+  const CheckOutcome ahead = RunPivraCheck(args);
+  ASSERT_EQ(setenv("PIVRA_CHECK_READ_IN_LINE", "1", 1), 0);
+  const CheckOutcome in_line = RunPivraCheck(args);
+  ASSERT_EQ(unsetenv("PIVRA_CHECK_READ_IN_LINE"), 0);
+  EXPECT_EQ(ahead.status, in_line.status) << args[0];
+  EXPECT_EQ(ahead.out, in_line.out) << args[0];
+  EXPECT_EQ(ahead.err, in_line.err) << args[0];
+}
+
+}  // namespace
+
+// Files read ahead, many rings' worth, give what reading them one at a time
+// gives, faults and all; and a reader killed while a FIFO keeps it waiting
+// leaves the rest to the checker.
+TEST_F(CheckTest, ReadingAheadGivesWhatReadingInLineGives) {
+  std::mt19937 random(7);
+  std::string list;
+  std::vector<std::string> operands{"-q"};
+  for (int i = 0; i < 300; ++i) {
+    const fs::path file = dir_ / ("f" + std::to_string(i));
+    std::string text = DrawFileText(
+        [&random](std::vector<int>& row) { std::shuffle(row.begin(), row.end(), random); });
+    if (i % 7 == 3) text += 'x';                    // one byte too long
+    if (i % 11 == 5) text.resize(text.size() / 2);  // cut short
+    if (i % 13 == 6) fs::create_directory(file);
+    if (i % 17 != 8 && i % 13 != 6) WriteFile(file, i % 19 == 9 ? ReadFile(dir_ / "f1") : text);
+    list += file.string() + (i % 23 == 10 ? std::string(1, '\0') : "") + '\0';  // empty entries
+    operands.push_back(file.string());
+  }
+  list += std::string(5000, 'n') + '\0' + "/dev/zero";
+  operands.push_back(std::string(5000, 'n'));  // too long for the system, not for the list
+  WriteFile(dir_ / "list", list);
+  ExpectSameReadInLine({"--fairness", "--files0-from=" + (dir_ / "list").string()});
+  ExpectSameReadInLine(operands);
+
+  ASSERT_EQ(mkfifo((dir_ / "fifo").c_str(), 0600), 0);
+  const std::string script =
+      "cd '" + dir_.string() +
+      "' || exit; '" PIVRA_CHECK_BINARY
+      "' f0 fifo f2 > out 2> err & until reader=$(cat /proc/$!/task/$!/children) && "
+      "[ -n \"$reader\" ]; do sleep 0.05; done; sleep 0.2; kill -9 $reader; "
+      // Its open of the FIFO must be undone before the writer's, or the writer
+      // would write to the dying reader.
+      "while kill -0 $reader 2>/dev/null; do sleep 0.05; done; cat f4 > fifo; wait $!";
+  EXPECT_EQ(std::system(script.c_str()), 0);
+  EXPECT_EQ(ReadFile(dir_ / "out"), "f0: OK\nfifo: OK\nf2: OK\n") << ReadFile(dir_ / "err");
+}

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <string_view>
 
 #include "check/names.h"
 
@@ -12,10 +13,13 @@ namespace pivra {
 
 struct FileRead {
   std::string name;
-  uint64_t place;     // among the operands or the list's entries
-  std::string bytes;  // as much as judging it takes
-  int read_code;      // 0, or the system's error code
+  uint64_t place;          // among the operands or the list's entries
+  std::string_view bytes;  // as much as judging it takes
+  int read_code;           // 0, or the system's error code
 };
+
+// Prints the list's messages waiting in `messages` on standard error, and clears them.
+void PrintListMessages(std::string& messages);
 
 // Hands each file of `names` to `take`, in order. The list's messages go to
 // standard error in their place: before the file they came before, and last.

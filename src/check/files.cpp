@@ -34,7 +34,10 @@ int ReadDrawFile(const char* name, std::string& bytes) {
   bytes.resize(DrawFileSize + 1);
   errno = 0;
   std::FILE* file = std::fopen(name, "rb");
-  if (file == nullptr) return LastError();
+  if (file == nullptr) {
+    bytes.clear();
+    return LastError();
+  }
   (void)std::setvbuf(file, nullptr, _IONBF, 0);  // read straight into `bytes`
   const std::size_t size = std::fread(bytes.data(), 1, bytes.size(), file);
   const int code = std::ferror(file) != 0 ? LastError() : 0;

@@ -1,0 +1,249 @@
+// Linux reads ahead in a child process: it opens and reads the next files, in
+// order and as the plain loop would, while this one checks those before. A
+// thread would share this process's file table, which makes every open, read
+// and close dearer; a process has its own. The two share a ring of slots in
+// memory and sleep on futexes only when one has run a half-ring ahead.
+#include <fcntl.h>
+#include <linux/futex.h>
+#include <linux/limits.h>
+#include <poll.h>
+#include <sys/mman.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
+#include <sys/types.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <array>
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <ctime>
+#include <functional>
+#include <new>
+#include <string>
+#include <string_view>
+#include <utility>
+
+#include "check/each_file.h"
+#include "check/files.h"
+#include "check/names.h"
+#include "check/read_ahead.h"
+#include "draw/layout.h"
+
+namespace pivra {
+namespace {
+
+constexpr uint32_t Slots = 64;
+constexpr uint32_t Batch = Slots / 2;  // what one side runs ahead before it wakes the other
+
+struct Slot {
+  int read_code;
+  uint32_t size;
+  std::array<char, PATH_MAX> name;  // a longer one is read in this process: it opens nothing
+  std::array<char, DrawFileSize + 1> bytes;
+};
+
+// Counts that only grow (modulo 2^32), each written by one side.
+struct Ring {
+  std::atomic<uint32_t> posted;  // names put in slots, by the checker
+  std::atomic<uint32_t> read;    // files read, by the reader
+  std::atomic<uint32_t> ended;   // no more names will come
+  std::atomic<uint32_t> reader_sleeps;
+  std::atomic<uint32_t> reader_bell;  // rung to wake the reader, whatever woke it
+  std::atomic<uint32_t> checker_sleeps;
+  std::atomic<uint32_t> checker_wants;  // the `read` to wake the checker at
+  std::array<Slot, Slots> slots;
+};
+
+// Futexes shared between processes: not FUTEX_PRIVATE_FLAG.
+void Sleep(std::atomic<uint32_t>& word, uint32_t value, const timespec* timeout = nullptr) {
+  (void)syscall(SYS_futex, reinterpret_cast<uint32_t*>(&word), FUTEX_WAIT, value, timeout, nullptr,
+                0);
+}
+
+void Wake(std::atomic<uint32_t>& word) {
+  (void)syscall(SYS_futex, reinterpret_cast<uint32_t*>(&word), FUTEX_WAKE, 1, nullptr, nullptr, 0);
+}
+
+// A new name or the list's end: a bell rung after the reader looked cannot be missed.
+void WakeReader(Ring& ring) {
+  if (ring.reader_sleeps.load() == 0) return;
+  ring.reader_bell.fetch_add(1);
+  Wake(ring.reader_bell);
+}
+
+// As ReadDrawFile reads, open(2) and read(2) for fopen and fread, but straight
+// into the slot.
+void ReadSlot(Slot& slot) {
+  slot.size = 0;
+  errno = 0;
+  const int file = open(slot.name.data(), O_RDONLY);
+  if (file < 0) {
+    slot.read_code = LastError();
+    return;
+  }
+  slot.read_code = 0;
+  while (slot.size < slot.bytes.size()) {
+    const ssize_t got = read(file, &slot.bytes[slot.size], slot.bytes.size() - slot.size);
+    if (got <= 0) {
+      if (got < 0) slot.read_code = LastError();
+      break;
+    }
+    slot.size += static_cast<uint32_t>(got);
+  }
+  (void)close(file);  // read only: nothing to lose
+}
+
+[[noreturn]] void Reader(Ring& ring, pid_t checker) {
+  // Dies with the checker, whatever ends it, even while a FIFO keeps it waiting.
+  (void)prctl(PR_SET_PDEATHSIG, SIGKILL);
+  if (getppid() != checker) _exit(0);
+  for (uint32_t done = 0;;) {
+    if (ring.posted.load() == done) {
+      if (ring.ended.load() != 0) _exit(0);
+      const uint32_t bell = ring.reader_bell.load();
+      ring.reader_sleeps.store(1);
+      if (ring.posted.load() == done && ring.ended.load() == 0) Sleep(ring.reader_bell, bell);
+      ring.reader_sleeps.store(0);
+      continue;
+    }
+    Slot& slot = ring.slots[done % Slots];
+    if (slot.name[0] != '\0') ReadSlot(slot);
+    ring.read.store(++done);
+    // Both counts lie within a ring of the files taken: this is done >= wants.
+    if (ring.checker_sleeps.load() != 0 && done - ring.checker_wants.load() < Slots) {
+      ring.checker_sleeps.store(0);
+      Wake(ring.read);
+    }
+  }
+}
+
+struct Reading {
+  Ring* ring = nullptr;
+  pid_t reader = -1;
+  uint32_t taken = 0;
+  bool gone = false;  // the reader: this process reads the rest
+  std::array<FileRead, Slots> files;
+  std::array<std::string, Slots> messages;  // the list's, printed before each file
+  std::string bytes;                        // of a file read here
+};
+
+bool ReaderGone(Reading& reading) {
+  int status = 0;
+  const pid_t waited = waitpid(reading.reader, &status, WNOHANG);
+  return waited == reading.reader || (waited < 0 && errno == ECHILD);
+}
+
+// Waits until the reader has read the files up to `count`; where it is gone
+// (killed), this process reads the rest itself.
+void AwaitRead(Reading& reading, uint32_t count) {
+  Ring& ring = *reading.ring;
+  WakeReader(ring);
+  for (uint32_t read = ring.read.load(); read - reading.taken < count - reading.taken;
+       read = ring.read.load()) {
+    if (!reading.gone) {
+      ring.checker_wants.store(count);
+      ring.checker_sleeps.store(1);
+      if (ring.read.load() == read) {
+        // Wakes now and then to see that the reader still lives.
+        const timespec tenth{0, 100'000'000};
+        Sleep(ring.read, read, &tenth);
+      }
+      ring.checker_sleeps.store(0);
+      if (ring.read.load() != read) continue;
+      reading.gone = ReaderGone(reading);
+      if (!reading.gone) continue;
+    }
+    for (; read != count; ++read) ring.slots[read % Slots].name[0] = '\0';  // read at its turn
+    ring.read.store(count);
+  }
+}
+
+void TakeOldest(Reading& reading, const std::function<void(const FileRead&)>& take) {
+  const uint32_t index = reading.taken % Slots;
+  Slot& slot = reading.ring->slots[index];
+  FileRead& file = reading.files[index];
+  if (slot.name[0] != '\0') {
+    file.read_code = slot.read_code;
+    file.bytes = std::string_view(slot.bytes.data(), slot.size);
+  } else {
+    file.read_code = ReadDrawFile(file.name.c_str(), reading.bytes);
+    file.bytes = reading.bytes;
+  }
+  PrintListMessages(reading.messages[index]);
+  take(file);
+  ++reading.taken;
+}
+
+// Whether the next name could keep the run waiting: a list fed slowly through a
+// pipe, whose names read so far are to be checked before it is waited on.
+bool ListMayWait(const Names& names) {
+  if (!names.from_list) return false;
+  std::FILE* list = names.list.file;
+#ifdef __GLIBC__
+  if (list->_IO_read_ptr < list->_IO_read_end) return false;
+#endif
+  pollfd ready{fileno(list), POLLIN, 0};
+  return poll(&ready, 1, 0) != 1;
+}
+
+}  // namespace
+
+bool ReadEachFileAhead(Names& names, const std::function<void(const FileRead&)>& take) {
+  void* shared =
+      mmap(nullptr, sizeof(Ring), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+  if (shared == MAP_FAILED) return false;
+  Reading reading{};
+  reading.ring = new (shared) Ring{};
+  Ring& ring = *reading.ring;
+  const pid_t checker = getpid();
+  reading.reader = fork();
+  if (reading.reader == 0) Reader(ring, checker);
+  if (reading.reader < 0) {
+    (void)munmap(shared, sizeof(Ring));
+    return false;
+  }
+  uint32_t posted = 0;
+  for (bool ended = false; !ended;) {
+    while (posted - reading.taken < Slots) {
+      if (posted != reading.taken && ListMayWait(names)) break;
+      FileRead& file = reading.files[posted % Slots];
+      if (!NextName(names, file.name, file.place)) {
+        ended = true;
+        break;
+      }
+      reading.messages[posted % Slots] = std::move(names.list.messages);
+      names.list.messages.clear();
+      Slot& slot = ring.slots[posted % Slots];
+      if (file.name.size() < slot.name.size()) {
+        std::memcpy(slot.name.data(), file.name.c_str(), file.name.size() + 1);
+      } else {
+        slot.name[0] = '\0';  // too long to open: failed here, as there
+      }
+      ring.posted.store(++posted);
+      if (posted - ring.read.load() == Batch) WakeReader(ring);
+    }
+    // What is read is checked; all of it before the list is waited on, and at its end.
+    const bool all = ended || posted - reading.taken < Slots;
+    if (ended) {
+      ring.ended.store(1);
+      WakeReader(ring);
+    }
+    const uint32_t until = all ? posted : reading.taken + Batch;
+    AwaitRead(reading, until);
+    while (reading.taken != until) TakeOldest(reading, take);
+  }
+  PrintListMessages(names.list.messages);
+  int status = 0;
+  while (waitpid(reading.reader, &status, 0) < 0 && errno == EINTR) {
+  }
+  (void)munmap(shared, sizeof(Ring));
+  return true;
+}
+
+}  // namespace pivra

@@ -1,0 +1,79 @@
+// Files read ahead against the same files read in line: the same names, places,
+// bytes and codes, in the same order. The input, split at each 0xFF, gives the
+// files' contents; a piece's first byte may instead name a file that is not
+// there, a folder, an empty or an over-long entry, or /dev/zero.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "check/each_file.h"
+#include "check/name_list.h"
+#include "check/names.h"
+
+namespace {
+
+std::filesystem::path dir;  // of the files, made once and removed at exit
+
+void RemoveDir() { std::filesystem::remove_all(dir); }
+
+struct Seen {
+  std::string name;
+  uint64_t place;
+  std::string bytes;
+  int read_code;
+  bool operator==(const Seen&) const = default;
+};
+
+std::vector<Seen> ReadAll(std::string& list, bool in_line) {
+  if (in_line) (void)setenv("PIVRA_CHECK_READ_IN_LINE", "1", 1);
+  std::FILE* file = fmemopen(list.data(), list.size(), "rb");
+  if (file == nullptr) std::abort();
+  pivra::Names names{nullptr, 0,     {file, "fuzz", UINT64_MAX, 0, 0, 0, 0, false, {}, {}},
+                     true,    false, {}};
+  std::vector<Seen> seen;
+  pivra::ReadEachFile(names, [&seen](const pivra::FileRead& read) {
+    seen.push_back({read.name, read.place, std::string(read.bytes), read.read_code});
+  });
+  (void)std::fclose(file);
+  (void)unsetenv("PIVRA_CHECK_READ_IN_LINE");
+  return seen;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+  if (dir.empty()) {
+    std::string name = (std::filesystem::temp_directory_path() / "pivra-fuzz-XXXXXX").string();
+    if (mkdtemp(name.data()) == nullptr) std::abort();
+    dir = name;
+    std::filesystem::create_directory(dir / "folder");
+    (void)std::atexit(RemoveDir);
+  }
+  std::string_view input(reinterpret_cast<const char*>(data), size);
+  std::string list;
+  for (int file = 0; !input.empty() || file == 0; ++file) {
+    const std::string_view piece = input.substr(0, input.find('\xFF'));
+    input.remove_prefix(std::min(input.size(), piece.size() + 1));
+    const std::string name = (dir / std::to_string(file)).string();
+    switch (piece.empty() ? '\0' : piece[0]) {
+      case 'm': list.append(name).append(".missing"); break;
+      case 'd': list += (dir / "folder").string(); break;
+      case 'l': list += std::string(5000, 'l'); break;
+      case 'z': list += "/dev/zero"; break;
+      case 'e': break;
+      default: list += name;
+    }
+    std::ofstream(name, std::ios::binary) << piece;
+    list += '\0';
+  }
+  list += (dir / "end").string();  // the last name may lack its NUL
+  if (ReadAll(list, false) != ReadAll(list, true)) std::abort();
+  return 0;
+}
