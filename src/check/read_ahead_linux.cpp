@@ -49,15 +49,19 @@ struct Slot {
 };
 
 // Counts that only grow (modulo 2^32), each written by one side.
+// What each side writes has a cache line of its own, so that neither's
+// writes slow the other's reads.
 struct Ring {
-  std::atomic<uint32_t> posted;  // names put in slots, by the checker
-  std::atomic<uint32_t> read;    // files read, by the reader
-  std::atomic<uint32_t> ended;   // no more names will come
-  std::atomic<uint32_t> reader_sleeps;
-  std::atomic<uint32_t> reader_bell;  // rung to wake the reader, whatever woke it
+  // By the checker:
+  alignas(64) std::atomic<uint32_t> posted;  // names put in slots
+  std::atomic<uint32_t> ended;               // no more names will come
+  std::atomic<uint32_t> reader_bell;         // rung to wake the reader, whatever woke it
   std::atomic<uint32_t> checker_sleeps;
   std::atomic<uint32_t> checker_wants;  // the `read` to wake the checker at
-  std::array<Slot, Slots> slots;
+  // By the reader:
+  alignas(64) std::atomic<uint32_t> read;  // files read
+  std::atomic<uint32_t> reader_sleeps;
+  alignas(64) std::array<Slot, Slots> slots;
 };
 
 // Futexes shared between processes: not FUTEX_PRIVATE_FLAG.
