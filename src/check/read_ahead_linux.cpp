@@ -157,8 +157,8 @@ void CpuRelax() {
 }
 
 // Whether the reader reads on within about 50 us, watched rather than slept
-// on: a checker woken from sleep tends to be put on the reader's core, and to
-// hold it up there.
+// on: a checker that slept had to be woken by the reader, at a cost to the
+// reader, and reading is what sets the pace.
 bool ReadsOnSoon(const Ring& ring, uint32_t read) {
   const auto until = std::chrono::steady_clock::now() + std::chrono::microseconds(50);
   do {

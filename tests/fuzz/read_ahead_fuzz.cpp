@@ -2,6 +2,8 @@
 // codes and bytes, in the same order. The input, split at each 0xFF, gives the
 // files' contents; a piece's first byte may instead list a file that is not
 // there, a folder, an empty or an over-long entry, or /dev/zero.
+#include <unistd.h>
+
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -29,9 +31,7 @@ std::string ReadAll(std::string& list, const char* in_line) {
                      true,    false, {}};
   std::string seen;
   pivra::ReadEachFile(names, [&seen](const pivra::FileRead& read) {
-    seen.append(read.name)
-        .append(std::to_string(read.place))
-        .append(std::to_string(read.read_code));
+    seen += read.name + '/' + std::to_string(read.place) + '/' + std::to_string(read.read_code);
     seen.append(read.bytes).append(1, '\0');
   });
   (void)std::fclose(file);
@@ -42,10 +42,8 @@ std::string ReadAll(std::string& list, const char* in_line) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   if (dir.empty()) {
-    std::string name = (std::filesystem::temp_directory_path() / "pivra-fuzz-XXXXXX").string();
-    if (mkdtemp(name.data()) == nullptr) std::abort();
-    dir = name;
-    std::filesystem::create_directory(dir / "folder");
+    dir = std::filesystem::temp_directory_path() / ("pivra-fuzz-" + std::to_string(getpid()));
+    std::filesystem::create_directories(dir / "folder");
     (void)std::atexit(RemoveDir);
   }
   std::string_view input(reinterpret_cast<const char*>(data), size);
