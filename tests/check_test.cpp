@@ -425,15 +425,19 @@ TEST_F(CheckTest, ReadingAheadGivesWhatReadingInLineGives) {
   expect_same({"--fairness", "--files0-from=" + (dir_ / "list").string()});
   expect_same(operands);
 
+  // What was read before the FIFO is reported while the reader waits on it.
   ASSERT_EQ(mkfifo((dir_ / "fifo").c_str(), 0600), 0);
   const std::string script =
       "cd '" + dir_.string() +
       "' || exit; '" PIVRA_CHECK_BINARY
-      "' f0 fifo f2 > out 2> err & until reader=$(cat /proc/$!/task/$!/children) && "
-      "[ -n \"$reader\" ]; do sleep 0.05; done; sleep 0.2; kill -9 $reader; "
+      "' gone f0 fifo f2 > out 2> err & until reader=$(cat /proc/$!/task/$!/children) && "
+      "[ -n \"$reader\" ] && grep -q gone err; do sleep 0.05; n=$((n+1)); "
+      "[ $n -lt 600 ] || { kill $!; exit 1; }; done; kill -9 $reader; "
       // Its open of the FIFO must be undone before the writer's, or the writer
       // would write to the dying reader.
-      "while kill -0 $reader 2>/dev/null; do sleep 0.05; done; cat f4 > fifo; wait $!";
+      "while kill -0 $reader 2>/dev/null; do sleep 0.05; done; cat f4 > fifo; wait $!; "
+      "[ $? = 2 ]";
   EXPECT_EQ(std::system(script.c_str()), 0);
-  EXPECT_EQ(ReadFile(dir_ / "out"), "f0: OK\nfifo: OK\nf2: OK\n") << ReadFile(dir_ / "err");
+  EXPECT_EQ(ReadFile(dir_ / "out"), "gone: FAILED open or read\nf0: OK\nfifo: OK\nf2: OK\n")
+      << ReadFile(dir_ / "err");
 }

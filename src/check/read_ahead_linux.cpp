@@ -53,9 +53,9 @@ struct Slot {
   std::array<char, DrawFileSize + 1> bytes;
 };
 
-// Counts that only grow (modulo 2^32), each written by one side.
-// What each side writes has a cache line of its own, so that neither's
-// writes slow the other's reads.
+// Counts that only grow (modulo 2^32), each written by one side (`read` by the
+// checker too, once the reader is gone), on a cache line of that side's own, so
+// that neither's writes slow the other's reads.
 struct Ring {
   // By the checker:
   alignas(64) std::atomic<uint32_t> posted;  // names put in slots
@@ -68,6 +68,10 @@ struct Ring {
   std::atomic<uint32_t> reader_sleeps;
   alignas(64) std::array<Slot, Slots> slots;
 };
+
+static_assert(std::atomic<uint32_t>::is_always_lock_free &&
+                  sizeof(std::atomic<uint32_t>) == sizeof(uint32_t),
+              "a futex is a plain 32-bit word");
 
 // Futexes shared between processes: not FUTEX_PRIVATE_FLAG.
 void Sleep(std::atomic<uint32_t>& word, uint32_t value, const timespec* timeout = nullptr) {
@@ -114,7 +118,8 @@ void ReadSlot(Slot& slot) {
   if (getppid() != checker) _exit(0);
   for (uint32_t done = 0;;) {
     if (ring.posted.load() == done) {
-      if (ring.ended.load() != 0) _exit(0);
+      // The end first: names posted before it are then seen.
+      if (ring.ended.load() != 0 && ring.posted.load() == done) _exit(0);
       const uint32_t bell = ring.reader_bell.load();
       ring.reader_sleeps.store(1);
       if (ring.posted.load() == done && ring.ended.load() == 0) Sleep(ring.reader_bell, bell);
@@ -125,11 +130,21 @@ void ReadSlot(Slot& slot) {
     if (slot.name[0] != '\0') ReadSlot(slot);
     ring.read.store(++done);
     // Both counts lie within a ring of the files taken: this is done >= wants.
+    // Only the checker clears its flag: a late clear here could undo its next sleep.
     if (ring.checker_sleeps.load() != 0 && done - ring.checker_wants.load() < Slots) {
-      ring.checker_sleeps.store(0);
       Wake(ring.read);
     }
   }
+}
+
+// A name too long to open fails here as it would there. These are read here too,
+// as they name another file in the reader: its own /proc/self, or its
+// descriptors, which it shares with the checker.
+bool NamesThisProcess(std::string_view name) {
+  for (const std::string_view own : {"/proc/self/", "/proc/thread-self/", "/dev/fd/", "/dev/std"}) {
+    if (name.substr(0, own.size()) == own) return true;
+  }
+  return false;
 }
 
 struct Reading {
@@ -218,7 +233,13 @@ bool ListMayWait(const Names& names) {
   if (!names.from_list) return false;
   std::FILE* list = names.list.file;
 #ifdef __GLIBC__
-  if (list->_IO_read_ptr < list->_IO_read_end) return false;
+  // A whole name waits in the buffer.
+  const char* buffered = list->_IO_read_ptr;
+  if (buffered < list->_IO_read_end &&
+      std::memchr(buffered, '\0', static_cast<std::size_t>(list->_IO_read_end - buffered)) !=
+          nullptr) {
+    return false;
+  }
 #endif
   pollfd ready{fileno(list), POLLIN, 0};
   return poll(&ready, 1, 0) != 1;
@@ -255,10 +276,10 @@ bool ReadEachFileAhead(Names& names, const std::function<void(const FileRead&)>&
       reading.messages[posted % Slots] = std::move(names.list.messages);
       names.list.messages.clear();
       Slot& slot = ring.slots[posted % Slots];
-      if (file.name.size() < slot.name.size()) {
+      if (file.name.size() < slot.name.size() && !NamesThisProcess(file.name)) {
         std::memcpy(slot.name.data(), file.name.c_str(), file.name.size() + 1);
       } else {
-        slot.name[0] = '\0';  // too long to open: failed here, as there
+        slot.name[0] = '\0';  // read here, at its turn
       }
       ring.posted.store(++posted);
       if (posted - ring.read.load() == Batch) WakeReader(ring);
@@ -272,8 +293,13 @@ bool ReadEachFileAhead(Names& names, const std::function<void(const FileRead&)>&
     }
     const uint32_t until =
         all ? posted : reading.taken + std::max(1U, ring.read.load() - reading.taken);
-    AwaitRead(reading, until);
-    while (reading.taken != until) TakeOldest(reading, take);
+    // Each file as soon as it is read, as the plain loop has reported it before
+    // it waits on the next (a FIFO without its writer).
+    while (reading.taken != until) {
+      AwaitRead(reading, reading.taken + 1);
+      const uint32_t ready = std::min(until, ring.read.load()) - reading.taken;
+      for (uint32_t file = 0; file < ready; ++file) TakeOldest(reading, take);
+    }
   }
   PrintListMessages(names.list.messages);
   int status = 0;

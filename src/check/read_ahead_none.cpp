@@ -6,7 +6,7 @@
 
 namespace pivra {
 
-// A system without io_uring (Windows) reads its files in line.
+// Windows reads its files in line.
 bool ReadEachFileAhead(Names& /*names*/, const std::function<void(const FileRead&)>& /*take*/) {
   return false;
 }
