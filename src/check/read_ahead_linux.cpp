@@ -141,10 +141,10 @@ void ReadSlot(Slot& slot) {
 // as they name another file in the reader: its own /proc/self, or its
 // descriptors, which it shares with the checker.
 bool NamesThisProcess(std::string_view name) {
-  for (const std::string_view own : {"/proc/self/", "/proc/thread-self/", "/dev/fd/", "/dev/std"}) {
-    if (name.substr(0, own.size()) == own) return true;
-  }
-  return false;
+  constexpr std::array<std::string_view, 4> Own{"/proc/self/", "/proc/thread-self/", "/dev/fd/",
+                                                "/dev/std"};
+  return std::any_of(Own.begin(), Own.end(),
+                     [name](std::string_view own) { return name.substr(0, own.size()) == own; });
 }
 
 struct Reading {
