@@ -61,8 +61,7 @@ struct Ring {
   alignas(64) std::atomic<uint32_t> posted;  // names put in slots
   std::atomic<uint32_t> ended;               // no more names will come
   std::atomic<uint32_t> reader_bell;         // rung to wake the reader, whatever woke it
-  std::atomic<uint32_t> checker_sleeps;
-  std::atomic<uint32_t> checker_wants;  // the `read` to wake the checker at
+  std::atomic<uint32_t> checker_sleeps;      // until the next file is read
   // By the reader:
   alignas(64) std::atomic<uint32_t> read;  // files read
   std::atomic<uint32_t> reader_sleeps;
@@ -129,11 +128,8 @@ void ReadSlot(Slot& slot) {
     Slot& slot = ring.slots[done % Slots];
     if (slot.name[0] != '\0') ReadSlot(slot);
     ring.read.store(++done);
-    // Both counts lie within a ring of the files taken: this is done >= wants.
     // Only the checker clears its flag: a late clear here could undo its next sleep.
-    if (ring.checker_sleeps.load() != 0 && done - ring.checker_wants.load() < Slots) {
-      Wake(ring.read);
-    }
+    if (ring.checker_sleeps.load() != 0) Wake(ring.read);
   }
 }
 
@@ -185,29 +181,27 @@ bool ReadsOnSoon(const Ring& ring, uint32_t read) {
   return false;
 }
 
-// Waits until the reader has read the files up to `count`; where it is gone
-// (killed), this process reads the rest itself.
-void AwaitRead(Reading& reading, uint32_t count) {
+// Waits until the reader has read the next file to take; where it is gone
+// (killed), this process reads that file itself.
+void AwaitRead(Reading& reading) {
   Ring& ring = *reading.ring;
   WakeReader(ring);
-  for (uint32_t read = ring.read.load(); read - reading.taken < count - reading.taken;
-       read = ring.read.load()) {
+  while (ring.read.load() == reading.taken) {
     if (!reading.gone) {
-      if (ReadsOnSoon(ring, read)) continue;
-      ring.checker_wants.store(count);
+      if (ReadsOnSoon(ring, reading.taken)) continue;
       ring.checker_sleeps.store(1);
-      if (ring.read.load() == read) {
+      if (ring.read.load() == reading.taken) {
         // Wakes now and then to see that the reader still lives.
         const timespec tenth{0, 100'000'000};
-        Sleep(ring.read, read, &tenth);
+        Sleep(ring.read, reading.taken, &tenth);
       }
       ring.checker_sleeps.store(0);
-      if (ring.read.load() != read) continue;
+      if (ring.read.load() != reading.taken) continue;
       reading.gone = ReaderGone(reading);
       if (!reading.gone) continue;
     }
-    for (; read != count; ++read) ring.slots[read % Slots].name[0] = '\0';  // read at its turn
-    ring.read.store(count);
+    ring.slots[reading.taken % Slots].name[0] = '\0';  // read here, at its turn
+    ring.read.store(reading.taken + 1);
   }
 }
 
@@ -296,8 +290,8 @@ bool ReadEachFileAhead(Names& names, const std::function<void(const FileRead&)>&
     // Each file as soon as it is read, as the plain loop has reported it before
     // it waits on the next (a FIFO without its writer).
     while (reading.taken != until) {
-      AwaitRead(reading, reading.taken + 1);
-      const uint32_t ready = std::min(until, ring.read.load()) - reading.taken;
+      AwaitRead(reading);
+      const uint32_t ready = std::min(until - reading.taken, ring.read.load() - reading.taken);
       for (uint32_t file = 0; file < ready; ++file) TakeOldest(reading, take);
     }
   }
