@@ -4,19 +4,42 @@
 #   scripts/lint.sh cppcheck            cppcheck over src/
 #   scripts/lint.sh clang-tidy BUILD    clang-tidy (.clang-tidy) over the src/ files
 #                                       in BUILD's compile database
+# clang-format and clang-tidy run as the default version and as the newest
+# versioned one installed beside it (clang-tidy-19 on Debian 12, which Debian 13
+# runs as its default), so that neither release's analyser finds what the other
+# missed; each says which versions ran.
 #   scripts/lint.sh shellcheck          shellcheck (.shellcheckrc) over every shell
 #                                       script of scripts/, tests/ and bench/
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
+# TOOL, then the newest TOOL-NN on PATH where its version differs: the commands
+# to run, one a line.
+versions_of() {
+  local tool=$1 newest
+  command -v "$tool" >/dev/null && echo "$tool"
+  newest=$(compgen -c "$tool-" | grep -E "^$tool-[0-9]+$" | sort -t- -k3 -n | tail -n 1)
+  if [ -n "$newest" ] && ! command -v "$tool" >/dev/null; then
+    echo "$newest"
+  elif [ -n "$newest" ] && [ "$(major_of "$newest")" != "$(major_of "$tool")" ]; then
+    echo "$newest"
+  fi
+}
+major_of() { "$1" --version | sed -n 's/.*version \([0-9][0-9]*\)\..*/\1/p' | head -n 1; }
+
 case ${1:-} in
   format)
     mapfile -d '' files < <(find . \( -path './build*' -o -path './.*' \) -prune -o -type f \
       \( -name '*.cpp' -o -name '*.h' -o -name '*.c' \) -print0 | sort -z)
     [ ${#files[@]} -gt 0 ] || { echo "no C or C++ files found" >&2; exit 1; }
-    clang-format --dry-run --Werror "${files[@]}"
-    echo "${#files[@]} files formatted as .clang-format says"
+    mapfile -t formats < <(versions_of clang-format)
+    [ ${#formats[@]} -gt 0 ] || { echo "no clang-format found" >&2; exit 1; }
+    # Where two versions are installed, the tree must satisfy both.
+    for format in "${formats[@]}"; do
+      "$format" --dry-run --Werror "${files[@]}"
+      echo "${#files[@]} files formatted as .clang-format says, by clang-format $(major_of "$format")"
+    done
     ;;
   cppcheck)
     # Every branch, where this cppcheck can be told to (2.11 on): else it only
@@ -34,12 +57,16 @@ case ${1:-} in
     mapfile -t files < <(sed -n 's|^ *"file": "\(.*\)",\{0,1\}$|\1|p' "$database" |
       grep "^$root/src/" | sort -u)
     [ ${#files[@]} -gt 0 ] || { echo "no src/ files in $database" >&2; exit 1; }
-    # A configuration this clang-tidy cannot read is no pass: it would fall back
-    # to its defaults and still exit 0.
-    problems=$(clang-tidy --dump-config 2>&1 >/dev/null) ||
-      { echo "$problems" >&2; exit 1; }
-    [ -z "$problems" ] || { echo "$problems" >&2; exit 1; }
-    clang-tidy -p "$(dirname "$database")" --quiet "${files[@]}"
+    mapfile -t tidies < <(versions_of clang-tidy)
+    [ ${#tidies[@]} -gt 0 ] || { echo "no clang-tidy found" >&2; exit 1; }
+    for tidy in "${tidies[@]}"; do
+      # A configuration this clang-tidy cannot read is no pass: it would fall back
+      # to its defaults and still exit 0.
+      problems=$("$tidy" --dump-config 2>&1 >/dev/null) || { echo "$problems" >&2; exit 1; }
+      [ -z "$problems" ] || { echo "$problems" >&2; exit 1; }
+      "$tidy" -p "$(dirname "$database")" --quiet "${files[@]}"
+      echo "${#files[@]} files pass clang-tidy $(major_of "$tidy")"
+    done
     ;;
   shellcheck)
     mapfile -d '' files < <(find scripts tests bench -type f -name '*.sh' -print0 | sort -z)

@@ -8,9 +8,9 @@
 #include <fcntl.h>
 #include <linux/futex.h>
 #include <linux/limits.h>
-#include <poll.h>
 #include <sched.h>
 #include <sys/mman.h>
+#include <sys/poll.h>
 #include <sys/prctl.h>
 #include <sys/syscall.h>
 #include <sys/types.h>
@@ -29,7 +29,6 @@
 #include <cstring>
 #include <ctime>
 #include <functional>
-#include <new>
 #include <string>
 #include <string_view>
 #include <utility>
