@@ -1,5 +1,5 @@
 // What a name may show raw, and how the rest is escaped.
-#include "check/escape.h"
+#include "check/report/escape.h"
 
 #include <gtest/gtest.h>
 

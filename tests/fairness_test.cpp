@@ -1,5 +1,5 @@
 // Each fairness statistic in process, on blocks biased only where it looks.
-#include "check/fairness.h"
+#include "check/judgement/fairness.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include <random>
 #include <string>
 
-#include "check/copies.h"
+#include "check/work/copies.h"
 #include "run/draw_table.h"
 
 namespace pivra {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "check/draw_check.h"
+#include "check/work/draw_check.h"
 
 inline void ExpectDrawFileLayout(const std::string& contents) {
   pivra::DrawTable sets{};

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "check/arguments.h"
+#include "check/command/arguments.h"
 
 namespace {
 

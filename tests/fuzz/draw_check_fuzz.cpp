@@ -10,7 +10,7 @@
 #include <string>
 #include <string_view>
 
-#include "check/draw_check.h"
+#include "check/work/draw_check.h"
 #include "draw/table.h"
 
 namespace {

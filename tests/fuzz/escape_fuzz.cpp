@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "check/escape.h"
+#include "check/report/escape.h"
 
 namespace {
 

@@ -10,9 +10,9 @@
 #include <string>
 #include <utility>
 
-#include "check/fairness.h"
-#include "check/fairness_text.h"
-#include "check/heat_map.h"
+#include "check/judgement/fairness.h"
+#include "check/report/fairness_text.h"
+#include "check/report/heat_map.h"
 #include "draw/layout.h"
 #include "draw/table.h"
 #include "run/draw_table.h"  // filling and sorting rows as the run does

@@ -11,8 +11,8 @@
 #include <string_view>
 #include <vector>
 
-#include "check/name_list.h"
-#include "check/system.h"
+#include "check/input/name_list.h"
+#include "check/input/system.h"
 
 namespace {
 

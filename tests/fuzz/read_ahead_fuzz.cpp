@@ -14,8 +14,8 @@
 #include <string>
 #include <string_view>
 
-#include "check/each_file.h"
-#include "check/names.h"
+#include "check/input/each_file.h"
+#include "check/input/names.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "check/draw_check.h"
+#include "check/work/draw_check.h"
 
 #include <algorithm>
 #include <cstdint>

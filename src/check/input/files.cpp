@@ -1,13 +1,13 @@
-#include "check/files.h"
+#include "check/input/files.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
-#include "check/draw_check.h"
-#include "check/progress.h"
-#include "check/system.h"
+#include "check/input/system.h"
+#include "check/report/progress.h"
+#include "check/work/draw_check.h"
 #include "draw/layout.h"
 #include "draw/table.h"
 

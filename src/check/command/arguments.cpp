@@ -1,4 +1,4 @@
-#include "check/arguments.h"
+#include "check/command/arguments.h"
 
 #include <algorithm>
 #include <cctype>
@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "check/system.h"
+#include "check/input/system.h"
 
 namespace pivra {
 

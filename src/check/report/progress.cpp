@@ -1,11 +1,11 @@
-#include "check/progress.h"
+#include "check/report/progress.h"
 
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
-#include "check/system.h"
+#include "check/input/system.h"
 
 namespace pivra {
 namespace {

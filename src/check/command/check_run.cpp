@@ -1,4 +1,4 @@
-#include "check/check_run.h"
+#include "check/command/check_run.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -10,19 +10,19 @@
 #include <string>
 #include <vector>
 
-#include "check/arguments.h"
-#include "check/copies.h"
-#include "check/draw_check.h"
-#include "check/each_file.h"
-#include "check/exit_status.h"
-#include "check/fairness.h"
-#include "check/fairness_text.h"
-#include "check/files.h"
-#include "check/heat_map.h"
-#include "check/name_list.h"
-#include "check/names.h"
-#include "check/progress.h"
-#include "check/system.h"
+#include "check/command/arguments.h"
+#include "check/command/exit_status.h"
+#include "check/input/each_file.h"
+#include "check/input/files.h"
+#include "check/input/name_list.h"
+#include "check/input/names.h"
+#include "check/input/system.h"
+#include "check/judgement/fairness.h"
+#include "check/report/fairness_text.h"
+#include "check/report/heat_map.h"
+#include "check/report/progress.h"
+#include "check/work/copies.h"
+#include "check/work/draw_check.h"
 #include "draw/table.h"
 
 namespace pivra {

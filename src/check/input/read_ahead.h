@@ -4,8 +4,8 @@
 
 #include <functional>
 
-#include "check/each_file.h"
-#include "check/names.h"
+#include "check/input/each_file.h"
+#include "check/input/names.h"
 
 namespace pivra {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "check/names.h"
+#include "check/input/names.h"
 
 namespace pivra {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "check/arguments.h"
-#include "check/name_list.h"
+#include "check/command/arguments.h"
+#include "check/input/name_list.h"
 
 namespace pivra {
 

@@ -1,8 +1,8 @@
 #include <functional>
 
-#include "check/each_file.h"
-#include "check/names.h"
-#include "check/read_ahead.h"
+#include "check/input/each_file.h"
+#include "check/input/names.h"
+#include "check/input/read_ahead.h"
 
 namespace pivra {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "check/draw_check.h"
+#include "check/work/draw_check.h"
 
 namespace pivra {
 

@@ -1,4 +1,4 @@
-#include "check/copies.h"
+#include "check/work/copies.h"
 
 #include <algorithm>
 #include <cstddef>

@@ -1,4 +1,4 @@
-#include "check/escape.h"
+#include "check/report/escape.h"
 
 #include <cstddef>
 #include <cstdint>

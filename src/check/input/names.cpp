@@ -1,11 +1,11 @@
-#include "check/names.h"
+#include "check/input/names.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
 
-#include "check/arguments.h"
-#include "check/name_list.h"
+#include "check/command/arguments.h"
+#include "check/input/name_list.h"
 
 namespace pivra {
 

@@ -1,4 +1,4 @@
-#include "check/name_list.h"
+#include "check/input/name_list.h"
 
 #include <cerrno>
 #include <cstddef>
@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
-#include "check/files.h"
-#include "check/system.h"
+#include "check/input/files.h"
+#include "check/input/system.h"
 
 namespace pivra {
 namespace {

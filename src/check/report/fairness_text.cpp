@@ -1,13 +1,13 @@
-#include "check/fairness_text.h"
+#include "check/report/fairness_text.h"
 
 #include <cstddef>
 #include <cstdio>
 #include <string>
 #include <vector>
 
-#include "check/exit_status.h"
-#include "check/fairness.h"
-#include "check/system.h"
+#include "check/command/exit_status.h"
+#include "check/input/system.h"
+#include "check/judgement/fairness.h"
 #include "draw/layout.h"
 
 namespace pivra {

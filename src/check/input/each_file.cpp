@@ -1,14 +1,14 @@
-#include "check/each_file.h"
+#include "check/input/each_file.h"
 
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
 
-#include "check/files.h"
-#include "check/names.h"
-#include "check/progress.h"
-#include "check/read_ahead.h"
+#include "check/input/files.h"
+#include "check/input/names.h"
+#include "check/input/read_ahead.h"
+#include "check/report/progress.h"
 
 namespace pivra {
 

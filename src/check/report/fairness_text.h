@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "check/fairness.h"
+#include "check/judgement/fairness.h"
 
 namespace pivra {
 

@@ -1,11 +1,11 @@
-#include "check/heat_map.h"
+#include "check/report/heat_map.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
 
-#include "check/fairness.h"
+#include "check/judgement/fairness.h"
 #include "draw/layout.h"
 
 namespace pivra {

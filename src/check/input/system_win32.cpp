@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "check/escape.h"
-#include "check/system.h"
+#include "check/input/system.h"
+#include "check/report/escape.h"
 
 // cmd.exe hands wildcards on as they are: the C runtime expands them, as a shell
 // would, so that "pivra-check --fairness archive\*.TXT" works there too.

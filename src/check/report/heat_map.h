@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "check/fairness.h"
+#include "check/judgement/fairness.h"
 
 namespace pivra {
 

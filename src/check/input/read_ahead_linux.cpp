@@ -33,10 +33,10 @@
 #include <string_view>
 #include <utility>
 
-#include "check/each_file.h"
-#include "check/files.h"
-#include "check/names.h"
-#include "check/read_ahead.h"
+#include "check/input/each_file.h"
+#include "check/input/files.h"
+#include "check/input/names.h"
+#include "check/input/read_ahead.h"
 #include "draw/layout.h"
 
 namespace pivra {

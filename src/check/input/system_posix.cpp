@@ -7,8 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "check/escape.h"
-#include "check/system.h"
+#include "check/input/system.h"
+#include "check/report/escape.h"
 
 namespace pivra {
 

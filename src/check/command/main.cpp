@@ -1,3 +1,3 @@
-#include "check/check_run.h"
+#include "check/command/check_run.h"
 
 int main(int argc, char** argv) { return pivra::RunCheck(argc, argv); }

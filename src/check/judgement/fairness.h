@@ -1,26 +1,15 @@
-// The fairness of many draw files judged together: counts gathered block by block,
-// then three chi-squared tests of them.
+// The fairness of many draw files judged together: three chi-squared tests of
+// their counts.
 #pragma once
 
 #include <cstdint>
 #include <vector>
 
-#include "draw/table.h"
+#include "check/work/counts.h"
 
 namespace pivra {
 
-constexpr unsigned SetSumMax = 612;  // 73 + 74 + ... + 80
 constexpr double FairnessAlpha = 0.001;
-
-struct FairnessCounts {
-  uint64_t blocks;
-  uint64_t by_set[RowLength][SetsPerBlock];  // [n - 1][s]: blocks with n in set s
-  uint64_t pairs[RowLength][RowLength];      // [i - 1][j - 1], i < j: blocks with i, j in one set
-  uint64_t sums[SetSumMax + 1];              // one counted set per block, by its sum
-};
-
-// Adds a valid file's ten blocks.
-void CountDrawTable(FairnessCounts& counts, const DrawTable& sets);
 
 struct TestResult {
   bool judged;       // false when the sample is too small for this test
