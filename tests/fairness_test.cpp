@@ -108,10 +108,10 @@ TEST(Fairness, StatisticsOfAFixedTableMatchTheirWorkedValues) {
 TEST(CopyDetector, KnowsThePlaceOfEveryFileSeenBeforeAsTheTableGrows) {
   CopyDetector copies{};
   for (unsigned i = 0; i < 5000; ++i) {  // every other place held no file counted
-    EXPECT_EQ(OriginalOf(copies, 2 * i, std::to_string(i)), NoOriginal) << i;
+    EXPECT_EQ(OriginalOf(copies, 2 * i, Fingerprint(std::to_string(i))), NoOriginal) << i;
   }
   for (unsigned i = 0; i < 5000; ++i) {
-    EXPECT_EQ(OriginalOf(copies, 10000 + i, std::to_string(i)), 2 * i) << i;
+    EXPECT_EQ(OriginalOf(copies, 10000 + i, Fingerprint(std::to_string(i))), 2 * i) << i;
   }
 }
 

@@ -1,4 +1,4 @@
-// The name-list reader against a plain split on NUL: the names it hands on are
+// The list reader against a plain split on NUL: the names it hands on are
 // the entries of 1 to LongestName() bytes, in order, until the list is given up
 // after MostFaultyInARow faulty entries in a row (or MostFaultyBytesInARow bytes
 // of them); it is faulty when it skipped an entry or named no file; and no name
@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "check/input/name_list.h"
+#include "check/input/names.h"
 #include "check/input/system.h"
 
 namespace {
@@ -51,21 +51,25 @@ Expected Split(std::string_view list) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
-  // fmemopen takes no empty buffer: an empty list is one byte, read beforehand.
-  std::vector<char> bytes(data, data + size);
-  if (size == 0) bytes.push_back('\0');
-  std::FILE* file = fmemopen(bytes.data(), bytes.size(), "rb");
-  if (file == nullptr) std::abort();
-  if (size == 0) (void)std::fgetc(file);
-  pivra::NameList list{file, "fuzz", UINT64_MAX, 0, 0, 0, 0, false, {}, {}};
-  const Expected expected = Split(std::string_view(bytes.data(), size));
+  // The list reader reads a descriptor: the bytes are a file of their own.
+  std::FILE* file = std::tmpfile();
+  if (file == nullptr || (size != 0 && std::fwrite(data, 1, size, file) != size) ||
+      std::fflush(file) != 0) {
+    std::abort();
+  }
+  const std::string list = "/dev/fd/" + std::to_string(fileno(file));
+  const std::vector<const char*> none;
+  pivra::Names names{};
+  if (!pivra::OpenNames(names, none, list.c_str())) std::abort();
+  const Expected expected = Split(std::string_view(reinterpret_cast<const char*>(data), size));
   std::string name;
+  uint64_t place = 0;
   std::size_t count = 0;
-  while (pivra::NextListedName(list, name)) {
+  while (pivra::NextName(names, name, place)) {
     if (count == expected.names.size() || name != expected.names[count]) std::abort();
     ++count;
   }
-  if (count != expected.names.size() || list.faulty != expected.faulty) std::abort();
+  if (count != expected.names.size() || pivra::CloseNames(names) != expected.faulty) std::abort();
   if (name.size() > pivra::LongestName()) std::abort();
   (void)std::fclose(file);
   return 0;

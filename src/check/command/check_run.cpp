@@ -12,9 +12,7 @@
 
 #include "check/command/arguments.h"
 #include "check/command/exit_status.h"
-#include "check/input/each_file.h"
 #include "check/input/files.h"
-#include "check/input/name_list.h"
 #include "check/input/names.h"
 #include "check/input/system.h"
 #include "check/judgement/fairness.h"
@@ -22,8 +20,9 @@
 #include "check/report/heat_map.h"
 #include "check/report/progress.h"
 #include "check/work/copies.h"
+#include "check/work/counts.h"
 #include "check/work/draw_check.h"
-#include "draw/table.h"
+#include "check/work/workers.h"
 
 namespace pivra {
 namespace {
@@ -54,14 +53,13 @@ void NameOriginals(Names& names, const CopyDetector& copies, std::vector<Skipped
     std::transform(places.begin(), places.end(), originals.begin(), [&names](uint64_t place) {
       return (*names.operands)[static_cast<std::size_t>(place)];
     });
-  } else if (!names.rereadable || !ListedNamesAt(names.list, names.list_start, places, originals)) {
+  } else if (!ListedNamesAt(names, places, originals)) {
     return;  // names read halfway were not checked
   } else {
-    std::string bytes;
-    DrawTable sets{};
+    const auto file = std::make_unique<FileBytes>();
     for (std::size_t i = 0; i < originals.size(); ++i) {
-      if (ReadAndCheck(originals[i].c_str(), bytes, sets).read_code != 0 ||
-          !SameAsRemembered(copies, places[i], bytes)) {
+      if (ReadDrawFile(originals[i].c_str(), *file) != 0 ||
+          !SameAsRemembered(copies, places[i], BytesOf(*file))) {
         originals[i].clear();
       }
     }
@@ -75,20 +73,19 @@ void NameOriginals(Names& names, const CopyDetector& copies, std::vector<Skipped
 
 int CheckFiles(const Options& options) {
   Names names{};
-  if (!OpenNames(names, options)) return StatusTrouble;
+  if (!OpenNames(names, options.files, options.files0_from)) return StatusTrouble;
   int status = StatusValid;
   bool hinted = false;
-  DrawTable sets{};
-  ReadEachFile(names, [&](const FileRead& file) {
-    const std::string escaped = EscapedName(file.name);
+  WorkOnEachFile(names, {nullptr}, [&](const FileWork& file) {
     if (file.read_code != 0) {
-      std::printf("%s: FAILED open or read\n", escaped.c_str());
+      std::printf("%s: FAILED open or read\n", EscapedName(file.name).c_str());
       ReportUnreadable(names, file.name, file.read_code, hinted);
       status = StatusTrouble;
-    } else if (const FileFault fault = CheckDrawFile(file.bytes, sets); fault.line == 0) {
-      if (!options.quiet) std::printf("%s: OK\n", escaped.c_str());
+    } else if (file.fault.line == 0) {
+      if (!options.quiet) std::printf("%s: OK\n", EscapedName(file.name).c_str());
     } else {
-      std::printf("%s: FAILED %s\n", escaped.c_str(), DescribeFault(fault).c_str());
+      std::printf("%s: FAILED %s\n", EscapedName(file.name).c_str(),
+                  DescribeFault(file.fault).c_str());
       if (status == StatusValid) status = StatusInvalid;
     }
   });
@@ -98,41 +95,42 @@ int CheckFiles(const Options& options) {
 int JudgeFiles(const Options& options) {
   Names names{};
   // Beyond that many, the copy detector could not tell the places apart.
-  if (!OpenNames(names, options, MostPlaces)) return StatusTrouble;
-  DrawTable sets{};
+  if (!OpenNames(names, options.files, options.files0_from, MostPlaces)) return StatusTrouble;
   const auto counts = std::make_unique<FairnessCounts>();
+  const auto copied = std::make_unique<FairnessCounts>();  // counted, to be taken out again
   Judgement judgement{};
   CopyDetector copies{};
   bool hinted = false;
   StartProgress();
   const uint64_t total = names.from_list ? 0 : options.files.size();
   uint64_t read = 0;
-  ReadEachFile(names, [&](const FileRead& file) {
+  WorkOnEachFile(names, {counts.get()}, [&](const FileWork& file) {
     if (file.read_code != 0) {
       ReportUnreadable(names, file.name, file.read_code, hinted);
       ++judgement.unreadable;
-    } else if (const FileFault fault = CheckDrawFile(file.bytes, sets); fault.line != 0) {
-      judgement.skipped.push_back({file.name, DescribeFault(fault), NoOriginal, {}});
-    } else if (const uint64_t original = OriginalOf(copies, file.place, file.bytes);
+    } else if (file.fault.line != 0) {
+      judgement.skipped.push_back({file.name, DescribeFault(file.fault), NoOriginal, {}});
+    } else if (const uint64_t original = OriginalOf(copies, file.place, file.fingerprint);
                original != NoOriginal) {
       // Two runs never draw the same file: a second one is a copy, and counting
       // it twice would make fair draws look unfair.
       judgement.skipped.push_back({file.name, {}, original, {}});
+      CountDrawTable(*copied, file.sets);
     } else {
-      CountDrawTable(*counts, sets);
       ++judgement.counted;
     }
     ShowProgress(++read, total);
   });
   HideProgress();
+  SubtractCounts(*counts, *copied);
   // A list that named no file leaves nothing to judge: its error is the whole report.
   if (read == 0) {
     (void)CloseNames(names);
     return StatusTrouble;
   }
   NameOriginals(names, copies, judgement.skipped);
-  judgement.names_read = names.from_list ? names.list.entries : read;
-  judgement.cut_short = names.list.cut_short;
+  judgement.names_read = names.from_list ? names.entries : read;
+  judgement.cut_short = names.cut_short;
   judgement.list_faulty = CloseNames(names);
   judgement.report = JudgeFairness(*counts);
   if (options.svg != nullptr) {

@@ -1,15 +1,13 @@
 #include "check/input/files.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "check/input/system.h"
 #include "check/report/progress.h"
-#include "check/work/draw_check.h"
-#include "draw/layout.h"
-#include "draw/table.h"
 
 namespace pivra {
 
@@ -30,26 +28,25 @@ const char* FileErrorText(const char* name, int code) {
 
 }  // namespace
 
-int ReadDrawFile(const char* name, std::string& bytes) {
-  bytes.resize(DrawFileSize + 1);
+int ReadDrawFile(const char* name, FileBytes& file, bool ahead) {
+  file.size = 0;
   errno = 0;
-  std::FILE* file = std::fopen(name, "rb");
-  if (file == nullptr) {
-    bytes.clear();
-    return LastError();
+  int64_t size = -1;
+  const int handle = ahead ? OpenToReadAhead(name, size) : OpenToRead(name);
+  if (handle < 0) return ahead ? ReadAtItsTurn : LastError();
+  int code = 0;
+  while (file.size < sizeof file.bytes) {
+    const long got = ReadSome(handle, file.bytes + file.size, sizeof file.bytes - file.size);
+    if (got <= 0) {
+      if (got < 0) code = ahead ? ReadAtItsTurn : LastError();
+      break;
+    }
+    file.size += static_cast<std::size_t>(got);
+    // Read to the size it has: no second read to see the end.
+    if (static_cast<int64_t>(file.size) == size) break;
   }
-  (void)std::setvbuf(file, nullptr, _IONBF, 0);  // read straight into `bytes`
-  const std::size_t size = std::fread(bytes.data(), 1, bytes.size(), file);
-  const int code = std::ferror(file) != 0 ? LastError() : 0;
-  (void)std::fclose(file);  // read only: nothing to lose
-  bytes.resize(size);
+  CloseFile(handle);
   return code;
-}
-
-FileOutcome ReadAndCheck(const char* name, std::string& bytes, DrawTable& sets) {
-  const int code = ReadDrawFile(name, bytes);
-  if (code != 0) return {code, {}};
-  return {0, CheckDrawFile(bytes, sets)};
 }
 
 int WriteWholeFile(const char* name, const std::string& text) {

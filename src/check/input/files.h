@@ -1,23 +1,32 @@
-// pivra-check's files: reading and checking a draw file, and writing the picture.
+// Reading a draw file, the one way every path reads one; and the errors of
+// files read or written.
 #pragma once
 
+#include <cstddef>
 #include <string>
+#include <string_view>
 
-#include "check/work/draw_check.h"
+#include "draw/layout.h"
 
 namespace pivra {
 
-struct FileOutcome {
-  int read_code;    // the system's error code when the file could not be read, else 0
-  FileFault fault;  // for a file read: its first fault, none when it is valid
+// As much of a file as judging it takes: one byte more than a draw file shows a
+// longer one.
+struct FileBytes {
+  char bytes[DrawFileSize + 1];
+  std::size_t size;
 };
 
-// Reads as much of `name` into `bytes` as judging it takes: one byte more than a
-// draw file shows a longer one. 0 on success, or the system's error code.
-int ReadDrawFile(const char* name, std::string& bytes);
+inline std::string_view BytesOf(const FileBytes& file) { return {file.bytes, file.size}; }
 
-// Reads `name` into `bytes` and checks it; a valid file's sets go to `sets`.
-FileOutcome ReadAndCheck(const char* name, std::string& bytes, DrawTable& sets);
+// ReadDrawFile's answer, ahead of a file's turn, for a file to be read at its turn.
+constexpr int ReadAtItsTurn = -1;
+
+// Reads `name` into `file`: 0, or the system's error code. `ahead`: before its
+// turn, which reads only what OpenToReadAhead opens, and answers ReadAtItsTurn
+// for anything else, a file that cannot be read among them, so that it is
+// tried again, and reported, at its turn.
+int ReadDrawFile(const char* name, FileBytes& file, bool ahead = false);
 
 // errno, or EIO when a failed call left none.
 int LastError();

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -13,6 +14,34 @@ namespace pivra {
 // Linux; on Windows 32,767, its limit in UTF-16 units, which never outnumber a
 // name's bytes.
 std::size_t LongestName();
+
+// A descriptor of `name` opened to read its bytes, or -1 with errno set.
+int OpenToRead(const char* name);
+
+// `name` opened to read, but only where reading it now, before its turn, reads
+// what reading it at its turn would: a regular file that holds bytes (not a
+// FIFO, a device, nor a file in which a process describes itself), reached
+// through no link to a descriptor. Nothing else is opened, so no FIFO's writer
+// or device notices. -1 for anything else: it is to be read at its turn.
+// `size`: the file's, as it was opened.
+int OpenToReadAhead(const char* name, int64_t& size);
+
+// Up to `size` bytes into `into`: how many, 0 at the end, -1 with errno set.
+long ReadSome(int file, char* into, std::size_t size);
+
+void CloseFile(int file);
+
+// Where reading `file` goes on from, to come back to with SeekTo; false where it
+// cannot (a pipe).
+bool Tell(int file, int64_t& at);
+bool SeekTo(int file, int64_t at);
+
+// Whether reading `file` now could wait for its writer: a pipe or terminal with
+// nothing in it yet.
+bool ReadMayWait(int file);
+
+// The cores this process may run on, at least 1; 1 where files are read in line.
+unsigned UsableCores();
 
 // Whether standard error is a terminal, where a progress line may be drawn.
 bool StandardErrorIsTerminal();

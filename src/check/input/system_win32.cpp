@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <string_view>
@@ -20,6 +21,33 @@ int _dowildcard = -1;
 namespace pivra {
 
 std::size_t LongestName() { return 32767; }
+
+// The C runtime's descriptors, whose errno codes are those fopen gave.
+int OpenToRead(const char* name) { return _open(name, _O_RDONLY | _O_BINARY); }
+
+// Windows reads its files in line.
+int OpenToReadAhead(const char* /*name*/, int64_t& /*size*/) { return -1; }
+
+long ReadSome(int file, char* into, std::size_t size) {
+  constexpr std::size_t Most = 1U << 30U;  // _read takes an unsigned int
+  return _read(file, into, static_cast<unsigned>(size < Most ? size : Most));
+}
+
+void CloseFile(int file) { (void)_close(file); }
+
+bool Tell(int file, int64_t& at) {
+  // A pipe's position reads as 0 without failing: only a disk file is sought.
+  if (GetFileType(reinterpret_cast<HANDLE>(_get_osfhandle(file))) != FILE_TYPE_DISK) return false;
+  at = _lseeki64(file, 0, SEEK_CUR);
+  return at >= 0;
+}
+
+bool SeekTo(int file, int64_t at) { return _lseeki64(file, at, SEEK_SET) == at; }
+
+// Only what a worker reads ahead waits on this: Windows has none.
+bool ReadMayWait(int /*file*/) { return false; }
+
+unsigned UsableCores() { return 1; }
 
 // _isatty holds for every character device, NUL too: only a console shows the line.
 bool StandardErrorIsTerminal() {

@@ -10,8 +10,8 @@
 #include <numeric>
 #include <vector>
 
+#include "check/work/counts.h"
 #include "draw/layout.h"
-#include "draw/table.h"
 
 namespace pivra {
 namespace {

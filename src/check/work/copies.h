@@ -23,9 +23,12 @@ struct CopyDetector {
   std::size_t used;
 };
 
-// The place of the file counted before that had these bytes, or NoOriginal, and
-// then the file is remembered at `place`, which comes after every place so far.
-uint64_t OriginalOf(CopyDetector& copies, uint64_t place, std::string_view bytes);
+// A file's bytes in 8 of them, never 0.
+uint64_t Fingerprint(std::string_view bytes);
+
+// The place of the file counted before that had this fingerprint, or NoOriginal,
+// and then the file is remembered at `place`, which comes after every place so far.
+uint64_t OriginalOf(CopyDetector& copies, uint64_t place, uint64_t fingerprint);
 
 // Whether `bytes` are those of the file remembered at `place`.
 bool SameAsRemembered(const CopyDetector& copies, uint64_t place, std::string_view bytes);

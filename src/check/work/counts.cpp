@@ -32,4 +32,26 @@ void CountDrawTable(FairnessCounts& counts, const DrawTable& sets) {
   }
 }
 
+namespace {
+
+template <typename Apply>
+void EachCount(FairnessCounts& counts, const FairnessCounts& other, Apply apply) {
+  apply(counts.blocks, other.blocks);
+  for (unsigned n = 0; n < RowLength; ++n) {
+    for (unsigned s = 0; s < SetsPerBlock; ++s) apply(counts.by_set[n][s], other.by_set[n][s]);
+    for (unsigned m = 0; m < RowLength; ++m) apply(counts.pairs[n][m], other.pairs[n][m]);
+  }
+  for (unsigned sum = 0; sum <= SetSumMax; ++sum) apply(counts.sums[sum], other.sums[sum]);
+}
+
+}  // namespace
+
+void AddCounts(FairnessCounts& into, const FairnessCounts& counts) {
+  EachCount(into, counts, [](uint64_t& to, uint64_t from) { to += from; });
+}
+
+void SubtractCounts(FairnessCounts& from, const FairnessCounts& counts) {
+  EachCount(from, counts, [](uint64_t& to, uint64_t taken) { to -= taken; });
+}
+
 }  // namespace pivra

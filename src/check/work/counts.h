@@ -21,4 +21,8 @@ struct FairnessCounts {
 // Adds a valid file's ten blocks.
 void CountDrawTable(FairnessCounts& counts, const DrawTable& sets);
 
+// Counts gathered apart, added to `into` or taken out of `from`.
+void AddCounts(FairnessCounts& into, const FairnessCounts& counts);
+void SubtractCounts(FairnessCounts& from, const FairnessCounts& counts);
+
 }  // namespace pivra
