@@ -454,3 +454,38 @@ TEST_F(CheckTest, WorkersGiveWhatReadingInLineGives) {
   EXPECT_EQ(pclose(pipe), 0);
   EXPECT_TRUE(std::string(buffer, got).ends_with("made: OK\n")) << buffer;
 }
+
+// Skipped files beyond a bound are kept on disk and reported as from memory;
+// memory that runs out ends the run with a message, and no report in part.
+TEST_F(CheckTest, SkippedFilesSpillToDiskAndOutOfMemoryIsAReport) {
+  fs::path deep = dir_;
+  for (int i = 0; i < 15; ++i) deep /= std::string(250, 'd');
+  fs::create_directories(deep);
+  WriteSeededFile(deep / "f", 1);
+  WriteSeededFile(dir_ / "g", 2);
+  std::string list = (deep / "f").string() + '\0';
+  for (int i = 0; i < 300; ++i) list += (i % 3 != 0 ? deep / "f" : dir_ / "gone").string() + '\0';
+  WriteFile(dir_ / "list", list + (dir_ / "g").string() + '\0' + "/dev/zero");
+  const std::vector<std::string> args{"--fairness", "--files0-from=" + (dir_ / "list").string()};
+  const CheckOutcome in_memory = RunPivraCheck(args);
+  ASSERT_EQ(setenv("PIVRA_CHECK_SKIPPED_IN_MEMORY", "9000", 1), 0);
+  const CheckOutcome spilled = RunPivraCheck(args);
+  EXPECT_EQ(in_memory.status, 2);
+  EXPECT_EQ(spilled.status, in_memory.status);
+  EXPECT_EQ(spilled.out, in_memory.out);
+  EXPECT_EQ(spilled.err, in_memory.err);
+  EXPECT_NE(spilled.out.find("f: a copy of " + (deep / "f").string() + "\n"), std::string::npos);
+
+#ifdef __SANITIZE_ADDRESS__
+  GTEST_SKIP() << "AddressSanitizer's operator new ends the process itself when it runs out";
+#endif
+  ASSERT_EQ(setenv("PIVRA_CHECK_SKIPPED_IN_MEMORY", "1000000000000", 1), 0);
+  const std::string script = "ulimit -v 150000; yes '" + (deep / "f").string() +
+                             "' | head -n 40000 | tr '\\n' '\\0' | '" PIVRA_CHECK_BINARY
+                             "' --fairness --files0-from=- > '" +
+                             (dir_ / "out").string() + "' 2> '" + (dir_ / "err").string() + "'";
+  EXPECT_EQ(std::system(script.c_str()), 2 << 8);
+  EXPECT_EQ(ReadFile(dir_ / "out"), "");
+  EXPECT_EQ(ReadFile(dir_ / "err"), "pivra-check: out of memory\n");
+  ASSERT_EQ(unsetenv("PIVRA_CHECK_SKIPPED_IN_MEMORY"), 0);
+}

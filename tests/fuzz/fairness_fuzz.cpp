@@ -76,7 +76,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   // A list given up partway: the report must still hold together.
   const std::string cut_short =
       scale % 2 ? "it was given up after 100 faulty entries in a row" : "";
-  pivra::PrintFairness(
-      pivra::Judgement{report, files, {}, 0, !cut_short.empty(), false, files, cut_short});
+  pivra::Judgement judgement{};
+  judgement.report = report;
+  judgement.counted = files;
+  judgement.list_faulty = !cut_short.empty();
+  judgement.names_read = files;
+  judgement.cut_short = cut_short;
+  pivra::PrintFairness(judgement);
   return 0;
 }

@@ -1,12 +1,12 @@
 #include "check/command/check_run.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -19,6 +19,7 @@
 #include "check/report/fairness_text.h"
 #include "check/report/heat_map.h"
 #include "check/report/progress.h"
+#include "check/report/skipped.h"
 #include "check/work/copies.h"
 #include "check/work/counts.h"
 #include "check/work/draw_check.h"
@@ -39,36 +40,22 @@ void ReportUnreadable(const Names& names, const std::string& name, int code, boo
 // Names the file each copy copies: an operand as given; a listed name read from
 // the list again, where the file there still has the bytes counted; else, as a
 // pipe is read only once, none, and the report gives the number of its entry.
-void NameOriginals(Names& names, const CopyDetector& copies, std::vector<SkippedFile>& skipped) {
-  std::vector<uint64_t> places;
-  for (const SkippedFile& file : skipped) {
-    if (file.fault.empty()) places.push_back(file.original);
-  }
+void NameOriginals(Names& names, const CopyDetector& copies, SkippedFiles& skipped) {
+  const std::vector<uint64_t> places = CopiedPlaces(skipped);
   if (places.empty()) return;
-  std::sort(places.begin(), places.end());
-  places.erase(std::unique(places.begin(), places.end()), places.end());
-  std::vector<std::string> originals;
   if (!names.from_list) {
-    originals.resize(places.size());
-    std::transform(places.begin(), places.end(), originals.begin(), [&names](uint64_t place) {
-      return (*names.operands)[static_cast<std::size_t>(place)];
-    });
-  } else if (!ListedNamesAt(names, places, originals)) {
-    return;  // names read halfway were not checked
-  } else {
-    const auto file = std::make_unique<FileBytes>();
-    for (std::size_t i = 0; i < originals.size(); ++i) {
-      if (ReadDrawFile(originals[i].c_str(), *file) != 0 ||
-          !SameAsRemembered(copies, places[i], BytesOf(*file))) {
-        originals[i].clear();
-      }
+    for (const uint64_t place : places) {
+      NameOriginal(skipped, (*names.operands)[static_cast<std::size_t>(place)]);
     }
+    return;
   }
-  for (SkippedFile& file : skipped) {
-    if (!file.fault.empty()) continue;
-    const auto at = std::lower_bound(places.begin(), places.end(), file.original) - places.begin();
-    file.original_name = originals[static_cast<std::size_t>(at)];
-  }
+  const auto file = std::make_unique<FileBytes>();
+  std::size_t next = 0;
+  (void)ListedNamesAt(names, places, [&](const std::string& name) {
+    const bool same = ReadDrawFile(name.c_str(), *file) == 0 &&
+                      SameAsRemembered(copies, places[next++], BytesOf(*file));
+    NameOriginal(skipped, same ? name : std::string());
+  });
 }
 
 int CheckFiles(const Options& options) {
@@ -99,6 +86,7 @@ int JudgeFiles(const Options& options) {
   const auto counts = std::make_unique<FairnessCounts>();
   const auto copied = std::make_unique<FairnessCounts>();  // counted, to be taken out again
   Judgement judgement{};
+  StartSkipped(judgement.skipped);
   CopyDetector copies{};
   bool hinted = false;
   StartProgress();
@@ -109,12 +97,12 @@ int JudgeFiles(const Options& options) {
       ReportUnreadable(names, file.name, file.read_code, hinted);
       ++judgement.unreadable;
     } else if (file.fault.line != 0) {
-      judgement.skipped.push_back({file.name, DescribeFault(file.fault), NoOriginal, {}});
+      AddSkipped(judgement.skipped, file.name, DescribeFault(file.fault), NoOriginal);
     } else if (const uint64_t original = OriginalOf(copies, file.place, file.fingerprint);
                original != NoOriginal) {
       // Two runs never draw the same file: a second one is a copy, and counting
       // it twice would make fair draws look unfair.
-      judgement.skipped.push_back({file.name, {}, original, {}});
+      AddSkipped(judgement.skipped, file.name, {}, original);
       CountDrawTable(*copied, file.sets);
     } else {
       ++judgement.counted;
@@ -141,12 +129,11 @@ int JudgeFiles(const Options& options) {
     }
   }
   PrintFairness(judgement);
+  EndSkipped(judgement.skipped);
   return JudgementStatus(judgement);
 }
 
-}  // namespace
-
-int RunCheck(int argc, const char* const* argv) {
+int Run(int argc, const char* const* argv) {
   Options options;
   if (!ParseArguments(argc, argv, options)) return StatusTrouble;
   int status = StatusValid;
@@ -163,6 +150,20 @@ int RunCheck(int argc, const char* const* argv) {
     status = StatusTrouble;
   }
   return status;
+}
+
+}  // namespace
+
+int RunCheck(int argc, const char* const* argv) {
+  try {
+    return Run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    // What was printed stays; what was not is not printed in part.
+    (void)std::fflush(stdout);
+    HideProgress();
+    (void)std::fputs("pivra-check: out of memory\n", stderr);
+    return StatusTrouble;
+  }
 }
 
 }  // namespace pivra

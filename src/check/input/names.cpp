@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include "check/input/files.h"
@@ -187,7 +187,7 @@ bool CloseNames(Names& names) {
 const char* const NamesEndWithNul = "names in the list end with a NUL byte (find -print0)";
 
 bool ListedNamesAt(Names& names, const std::vector<uint64_t>& places,
-                   std::vector<std::string>& found) {
+                   const std::function<void(const std::string&)>& found) {
   // Longer than any name a system opens; the caller checks what a name opens.
   constexpr std::size_t LongestKept = std::size_t{1} << 16U;
   if (!names.rereadable || names.list < 0 || !SeekTo(names.list, names.start)) return false;
@@ -215,7 +215,7 @@ bool ListedNamesAt(Names& names, const std::vector<uint64_t>& places,
         }
       }
     }
-    found.push_back(std::move(name));
+    found(name);
   }
   return true;
 }

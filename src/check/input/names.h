@@ -66,6 +66,6 @@ extern const char* const NamesEndWithNul;
 // entries, ascending), which go to `found` in that order. False when it cannot
 // be read again (a pipe), or no longer holds as many entries.
 bool ListedNamesAt(Names& names, const std::vector<uint64_t>& places,
-                   std::vector<std::string>& found);
+                   const std::function<void(const std::string&)>& found);
 
 }  // namespace pivra

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -42,6 +43,15 @@ bool ReadMayWait(int file);
 
 // The cores this process may run on, at least 1; 1 where files are read in line.
 unsigned UsableCores();
+
+// A new file with no name, to write and read back, gone when closed: in $TMPDIR
+// or /tmp on Linux, Windows's folder for temporary files there. Unbuffered, so
+// that each write's result is the file's. Null, with `error` set, where none
+// can be made.
+std::FILE* OpenTemporaryFile(int& error);
+
+// Moves `file` to `at`, from its start.
+bool SeekFile(std::FILE* file, uint64_t at);
 
 // Whether standard error is a terminal, where a progress line may be drawn.
 bool StandardErrorIsTerminal();

@@ -5,12 +5,14 @@
 #include <sys/poll.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <string_view>
 
@@ -78,6 +80,26 @@ unsigned UsableCores() {
   if (sched_getaffinity(0, sizeof cores, &cores) != 0) return 1;
   const int count = CPU_COUNT(&cores);
   return count > 1 ? static_cast<unsigned>(count) : 1;
+}
+
+std::FILE* OpenTemporaryFile(int& error) {
+  const char* folder = std::getenv("TMPDIR");
+  if (folder == nullptr || *folder == '\0') folder = "/tmp";
+  const int file = open(folder, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+  std::FILE* stream = file >= 0 ? fdopen(file, "w+b") : nullptr;
+  // A file system without unnamed files: the C library's, made and unlinked in /tmp.
+  if (file < 0 && (errno == EOPNOTSUPP || errno == EISDIR)) stream = std::tmpfile();
+  if (stream == nullptr) {
+    error = errno != 0 ? errno : EIO;
+    if (file >= 0) (void)close(file);
+    return nullptr;
+  }
+  (void)std::setvbuf(stream, nullptr, _IONBF, 0);
+  return stream;
+}
+
+bool SeekFile(std::FILE* file, uint64_t at) {
+  return fseeko(file, static_cast<off_t>(at), SEEK_SET) == 0;
 }
 
 bool StandardErrorIsTerminal() { return isatty(fileno(stderr)) != 0; }

@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <windows.h>
 
+#include <cerrno>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -48,6 +49,31 @@ bool SeekTo(int file, int64_t at) { return _lseeki64(file, at, SEEK_SET) == at; 
 bool ReadMayWait(int /*file*/) { return false; }
 
 unsigned UsableCores() { return 1; }
+
+std::FILE* OpenTemporaryFile(int& error) {
+  char folder[MAX_PATH + 1];
+  char name[MAX_PATH + 1];
+  const DWORD length = GetTempPathA(sizeof folder, folder);
+  if (length == 0 || length > MAX_PATH || GetTempFileNameA(folder, "pvc", 0, name) == 0) {
+    error = EACCES;
+    return nullptr;
+  }
+  // _O_TEMPORARY: deleted when closed, or when the process ends.
+  const int file = _open(name, _O_RDWR | _O_BINARY | _O_TEMPORARY, _S_IREAD | _S_IWRITE);
+  std::FILE* stream = file >= 0 ? _fdopen(file, "w+b") : nullptr;
+  if (stream == nullptr) {
+    error = errno != 0 ? errno : EIO;
+    if (file >= 0) (void)_close(file);
+    (void)DeleteFileA(name);
+    return nullptr;
+  }
+  (void)std::setvbuf(stream, nullptr, _IONBF, 0);
+  return stream;
+}
+
+bool SeekFile(std::FILE* file, uint64_t at) {
+  return _fseeki64(file, static_cast<__int64>(at), SEEK_SET) == 0;
+}
 
 // _isatty holds for every character device, NUL too: only a console shows the line.
 bool StandardErrorIsTerminal() {

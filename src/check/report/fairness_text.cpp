@@ -1,13 +1,17 @@
 #include "check/report/fairness_text.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "check/command/exit_status.h"
 #include "check/input/system.h"
 #include "check/judgement/fairness.h"
+#include "check/report/skipped.h"
 #include "draw/layout.h"
 
 namespace pivra {
@@ -58,17 +62,18 @@ void PrintTests(const FairnessReport& report, const std::string& verdict) {
   }
 }
 
-std::string Files(std::size_t count) {
+std::string Files(uint64_t count) {
   return std::to_string(count) + (count == 1 ? " file" : " files");
 }
 
 // "NAME: why": a fault, or the file a copy copies; a listed name that could
 // not be found again is named by its entry.
-std::string SkippedLine(const SkippedFile& file) {
-  const std::string line = EscapedName(file.name) + ": ";
-  if (!file.fault.empty()) return line + file.fault;
-  if (!file.original_name.empty()) return line + "a copy of " + EscapedName(file.original_name);
-  return line + "a copy of entry " + std::to_string(file.original + 1) + " of the list";
+std::string SkippedLine(std::string_view name, std::string_view fault, uint64_t original,
+                        std::string_view original_name) {
+  std::string line = EscapedName(name) + ": ";
+  if (!fault.empty()) return line.append(fault);
+  if (!original_name.empty()) return line + "a copy of " + EscapedName(original_name);
+  return line + "a copy of entry " + std::to_string(original + 1) + " of the list";
 }
 
 // The verdict explains a status of 1 by itself. Skipped and unreadable files
@@ -78,8 +83,11 @@ void PrintStatusReason(const Judgement& files, int status) {
   if (files.unreadable != 0) trouble.push_back(Files(files.unreadable) + " could not be read");
   if (files.list_faulty) trouble.emplace_back("the list of names is faulty");
   if (files.picture_failed) trouble.emplace_back("the picture could not be written");
+  if (files.skipped.lost != 0) {
+    trouble.push_back("the lines of " + Files(files.skipped.lost) + " skipped could not be kept");
+  }
   std::string skipped;
-  if (!files.skipped.empty()) skipped = Files(files.skipped.size()) + " skipped, listed above";
+  if (files.skipped.count != 0) skipped = Files(files.skipped.count) + " skipped, listed above";
   if (status == StatusTrouble) {
     std::string why = trouble[0];
     for (std::size_t i = 1; i < trouble.size(); ++i) why += ", " + trouble[i];
@@ -94,16 +102,19 @@ void PrintStatusReason(const Judgement& files, int status) {
 }  // namespace
 
 int JudgementStatus(const Judgement& judgement) {
-  if (judgement.unreadable != 0 || judgement.list_faulty || judgement.picture_failed) {
+  if (judgement.unreadable != 0 || judgement.list_faulty || judgement.picture_failed ||
+      judgement.skipped.lost != 0) {
     return StatusTrouble;
   }
-  return DrawsLookFair(judgement.report) && judgement.skipped.empty() ? StatusValid : StatusInvalid;
+  return DrawsLookFair(judgement.report) && judgement.skipped.count == 0 ? StatusValid
+                                                                         : StatusInvalid;
 }
 
-void PrintFairness(const Judgement& judgement) {
+void PrintFairness(Judgement& judgement) {
   const FairnessReport& report = judgement.report;
-  std::printf("Fairness of %s, %llu blocks; %zu skipped.\n", Files(judgement.counted).c_str(),
-              static_cast<unsigned long long>(report.blocks), judgement.skipped.size());
+  std::printf("Fairness of %s, %llu blocks; %llu skipped.\n", Files(judgement.counted).c_str(),
+              static_cast<unsigned long long>(report.blocks),
+              static_cast<unsigned long long>(judgement.skipped.count));
   // A verdict on part of an archive must not read as one on all of it.
   std::string verdict = "Verdict";
   if (!judgement.cut_short.empty()) {
@@ -112,8 +123,14 @@ void PrintFairness(const Judgement& judgement) {
                 judgement.cut_short.c_str());
     verdict = "Verdict on the first " + names + " names alone";
   }
-  for (const SkippedFile& file : judgement.skipped) {
-    std::printf("skipped %s\n", SkippedLine(file).c_str());
+  EachSkipped(judgement.skipped, [](std::string_view name, std::string_view fault,
+                                    uint64_t original, std::string_view original_name) {
+    std::printf("skipped %s\n", SkippedLine(name, fault, original, original_name).c_str());
+  });
+  if (judgement.skipped.lost != 0) {
+    const int code = judgement.skipped.lines.error;
+    std::printf("skipped %s more, not listed: no temporary file: %s.\n",
+                Files(judgement.skipped.lost).c_str(), std::strerror(code));
   }
   PrintTests(report, verdict);
   PrintStatusReason(judgement, JudgementStatus(judgement));

@@ -5,24 +5,16 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "check/judgement/fairness.h"
+#include "check/report/skipped.h"
 
 namespace pivra {
-
-// A file left out of the counts: not valid, or a copy of one counted.
-struct SkippedFile {
-  std::string name;           // as given
-  std::string fault;          // "line N: what"; empty for a copy
-  uint64_t original;          // a copy's: the place of the file it copies
-  std::string original_name;  // that file's name, where it could be found again
-};
 
 struct Judgement {
   FairnessReport report;
   std::size_t counted;
-  std::vector<SkippedFile> skipped;
+  SkippedFiles skipped;    // not valid, or copies of files counted
   std::size_t unreadable;  // reported on standard error
   bool list_faulty;        // the list of names had a faulty entry or could not be read
   bool picture_failed;     // the picture could not be written
@@ -35,6 +27,6 @@ int JudgementStatus(const Judgement& judgement);
 
 // Prints the report, and last, when the exit status is not the verdict's
 // alone, why it is 1 or 2.
-void PrintFairness(const Judgement& judgement);
+void PrintFairness(Judgement& judgement);
 
 }  // namespace pivra
