@@ -91,7 +91,7 @@ std::size_t EmojiTail(std::string_view rest) {
     if (length == 0 || code != Joiner) return at;
     uint32_t next = 0;
     const std::size_t next_length = Decode(rest.substr(at + length), next);
-    if (next_length == 0 || ClassOf(next) != CodeClass::Pictographic) return at;
+    if (next_length == 0 || ClassOf(next) != CodeClass::Emoji) return at;
     at += length + next_length;
   }
 }
@@ -104,7 +104,7 @@ std::size_t PrintableLength(std::string_view text) {
   if (length == 0) return 0;
   switch (ClassOf(code)) {
     case CodeClass::Hidden: return 0;
-    case CodeClass::Pictographic: return length + EmojiTail(text.substr(length));
+    case CodeClass::Emoji: return length + EmojiTail(text.substr(length));
     case CodeClass::Plain:
     case CodeClass::Modifier: break;
   }
