@@ -11,7 +11,7 @@ namespace {
 
 TEST(Arguments, HelpListsEveryOptionTheParserTakes) {
   const std::string help = Usage;
-  for (const OptionSpec& option : OptionTable) {
+  for (const OptionInfo& option : OptionTable) {
     const std::string name(option.name);
     // With what a run needs beside it: --fairness, and a file unless it is the list.
     const std::string given = option.value.empty() ? name : name + "=x.svg";

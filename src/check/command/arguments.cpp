@@ -39,7 +39,7 @@ constexpr std::size_t HelpColumn = 22;  // where each option's line says what it
 template <typename Put>
 constexpr void WriteHelp(Put put) {
   put(Synopsis);
-  for (const OptionSpec& option : OptionTable) {
+  for (const OptionInfo& option : OptionTable) {
     put("  ");
     put(option.name);
     put(option.value);
@@ -82,7 +82,7 @@ constexpr bool FitsOneScreen() {
     }
   }
   return lines <= 24 &&
-         std::all_of(OptionTable.begin(), OptionTable.end(), [](const OptionSpec& option) {
+         std::all_of(OptionTable.begin(), OptionTable.end(), [](const OptionInfo& option) {
            return 2 + option.name.size() + option.value.size() < HelpColumn;
          });
 }
@@ -98,8 +98,8 @@ bool UsageError(const char* problem, std::string_view what = {}) {
 
 // The option `arg` names, with its value after '=' where it takes one; null
 // for none.
-const OptionSpec* FindOption(std::string_view arg) {
-  for (const OptionSpec& option : OptionTable) {
+const OptionInfo* FindOption(std::string_view arg) {
+  for (const OptionInfo& option : OptionTable) {
     if (arg == option.name) return &option;
     if (!option.value.empty() && arg.starts_with(option.name) &&
         arg.substr(option.name.size()).starts_with('=')) {
@@ -142,7 +142,7 @@ bool ParseArguments(int argc, const char* const* argv, Options& options) {
       options.files.push_back(argv[i]);
     } else if (arg == "--") {
       only_files = true;
-    } else if (const OptionSpec* option = FindOption(arg); option == nullptr) {
+    } else if (const OptionInfo* option = FindOption(arg); option == nullptr) {
       return UsageError("unknown option ", arg);
     } else {
       switch (option->id) {

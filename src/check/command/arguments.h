@@ -14,7 +14,7 @@ extern const char* const Usage;
 
 enum class OptionId : std::uint8_t { Quiet, Fairness, Svg, FilesFrom, Help, Version };
 
-struct OptionSpec {
+struct OptionInfo {
   OptionId id;
   std::string_view name;
   std::string_view value;  // how --help shows its value; empty for an option that takes none
@@ -23,7 +23,7 @@ struct OptionSpec {
 
 // Every option the parser knows, in the order --help lists them. One that takes
 // a value has it after '=' or as the next argument.
-inline constexpr std::array<OptionSpec, 6> OptionTable{{
+inline constexpr std::array<OptionInfo, 6> OptionTable{{
     {OptionId::Quiet, "-q", "", "print only the lines of files that fail"},
     {OptionId::Fairness, "--fairness", "", "judge the sets of all valid files together instead"},
     {OptionId::Svg, "--svg", " OUT.svg", "with --fairness, also draw their heat map in OUT.svg"},
