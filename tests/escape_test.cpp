@@ -25,5 +25,27 @@ TEST(Escape, OnlyPrintableUtf8IsLeftRaw) {
   EXPECT_EQ(QuestionMarked("\x1b[2J\xe9\x9b\xc2\x9b\u00e9", true), "?[2J????\u00e9");
 }
 
+TEST(Escape, WhatShowsAsNothingIsEscapedButEmojiStayWhole) {
+  // So that "a.TXT: OK" and "a<BOM>.TXT: FAILED" cannot look the same: zero-width
+  // space, BOM, word joiner, a tag, soft hyphen, Hangul filler, Mongolian vowel
+  // separator, an annotation anchor (Cf), noncharacters, private use.
+  EXPECT_EQ(BackslashEscaped("a\u200B\uFEFF\u2060\U000E0041\u00AD\u3164\u180E\uFFF9.TXT"),
+            "\\a\\xe2\\x80\\x8b\\xef\\xbb\\xbf\\xe2\\x81\\xa0\\xf3\\xa0\\x81\\x81\\xc2\\xad"
+            "\\xe3\\x85\\xa4\\xe1\\xa0\\x8e\\xef\\xbf\\xb9.TXT");
+  EXPECT_EQ(
+      BackslashEscaped("\uFFFE\uFDD0\U0010FFFF\uE000\U000F0000"),
+      "\\\\xef\\xbf\\xbe\\xef\\xb7\\x90\\xf4\\x8f\\xbf\\xbf\\xee\\x80\\x80\\xf3\\xb0\\x80\\x80");
+  // A VS16 or ZWJ that joins no emoji: after a letter, or a ZWJ with no emoji after it.
+  EXPECT_EQ(BackslashEscaped("a\uFE0F\u2764\u200D.TXT"),
+            "\\a\\xef\\xb8\\x8f\u2764\\xe2\\x80\\x8d.TXT");
+  // Heart, rainbow flag, technologist with a skin tone, a family of three.
+  const char* const emoji =
+      "\u2764\uFE0F \U0001F3F3\uFE0F\u200D\U0001F308 \U0001F469\U0001F3FD\u200D\U0001F4BB "
+      "\U0001F468\u200D\U0001F469\u200D\U0001F467.TXT";
+  EXPECT_EQ(BackslashEscaped(emoji), emoji);
+  EXPECT_EQ(QuestionMarked(emoji, true), emoji);
+  EXPECT_EQ(QuestionMarked("a\uFEFF\U0001F469\u200D.TXT", true), "a???\U0001F469???.TXT");
+}
+
 }  // namespace
 }  // namespace pivra

@@ -1,20 +1,35 @@
 #include "check/report/escape.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 #include <string>
 #include <string_view>
+
+#include "check/report/escape_table.h"
 
 namespace pivra {
 namespace {
 
 bool IsAsciiControl(unsigned char byte) { return byte < 0x20 || byte == 0x7F; }
 
-// Controls that reorder a line (Unicode's Bidi_Control), and the separators
-// that break one.
-bool IsLayoutControl(uint32_t code) {
-  return code == 0x061C || code == 0x200E || code == 0x200F || (code >= 0x2028 && code <= 0x202E) ||
-         (code >= 0x2066 && code <= 0x2069);
+constexpr bool SortedAndDisjoint() {
+  for (std::size_t i = 0; i < CodeRanges.size(); ++i) {
+    if (CodeRanges[i].first > CodeRanges[i].last) return false;
+    if (i > 0 && CodeRanges[i - 1].last >= CodeRanges[i].first) return false;
+  }
+  return true;
+}
+static_assert(SortedAndDisjoint(), "the binary search needs sorted, disjoint ranges");
+
+CodeClass ClassOf(uint32_t code) {
+  const auto* after =
+      std::upper_bound(CodeRanges.begin(), CodeRanges.end(), code,
+                       [](uint32_t value, const CodeRange& range) { return value < range.first; });
+  if (after == CodeRanges.begin()) return CodeClass::Plain;
+  const CodeRange& range = *std::prev(after);
+  return code <= range.last ? range.kind : CodeClass::Plain;
 }
 
 // The code point of the well-formed UTF-8 sequence at the start of `text`, and
@@ -50,14 +65,49 @@ void AppendHex(std::string& out, unsigned char byte) {
   out += Hex[byte & 0xFU];
 }
 
+// The code point at the start of `text` and its length, as DecodeUtf8; ASCII too,
+// and a length of 0 for no text.
+std::size_t Decode(std::string_view text, uint32_t& code) {
+  if (text.empty()) return 0;
+  code = static_cast<unsigned char>(text[0]);
+  return code < 0x80 ? 1 : DecodeUtf8(text, code);
+}
+
+// How many bytes of `rest`, just after an emoji, still belong to it: VS16
+// (emoji presentation) or a skin tone right after it, then each ZWJ that joins
+// it to a next emoji, with that emoji's own. A ZWJ or VS16 anywhere else shows as
+// nothing, and is escaped.
+std::size_t EmojiTail(std::string_view rest) {
+  constexpr uint32_t Presentation = 0xFE0F;
+  constexpr uint32_t Joiner = 0x200D;
+  std::size_t at = 0;
+  for (;;) {
+    uint32_t code = 0;
+    std::size_t length = Decode(rest.substr(at), code);
+    if (length != 0 && (code == Presentation || ClassOf(code) == CodeClass::Modifier)) {
+      at += length;
+      length = Decode(rest.substr(at), code);
+    }
+    if (length == 0 || code != Joiner) return at;
+    uint32_t next = 0;
+    const std::size_t next_length = Decode(rest.substr(at + length), next);
+    if (next_length == 0 || ClassOf(next) != CodeClass::Emoji) return at;
+    at += length + next_length;
+  }
+}
+
 }  // namespace
 
 std::size_t PrintableLength(std::string_view text) {
-  const auto lead = static_cast<unsigned char>(text[0]);
-  if (lead < 0x80) return IsAsciiControl(lead) ? 0 : 1;
   uint32_t code = 0;
-  const std::size_t length = DecodeUtf8(text, code);
-  if (length == 0 || code < 0xA0 || IsLayoutControl(code)) return 0;  // below 0xA0: C1
+  const std::size_t length = Decode(text, code);
+  if (length == 0) return 0;
+  switch (ClassOf(code)) {
+    case CodeClass::Hidden: return 0;
+    case CodeClass::Emoji: return length + EmojiTail(text.substr(length));
+    case CodeClass::Plain:
+    case CodeClass::Modifier: break;
+  }
   return length;
 }
 

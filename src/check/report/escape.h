@@ -8,11 +8,14 @@
 
 namespace pivra {
 
-// The bytes of the one character at the start of `text` that may be printed as
-// they are: 1 for printable ASCII, 2 to 4 for a printable UTF-8 sequence. 0 when
-// its first byte may not: a control (C0, DEL, C1 as a byte or in UTF-8), a
-// bidirectional control or a line or paragraph separator, which can reorder or
-// break what a viewer shows, or a byte of no valid UTF-8 sequence.
+// The bytes at the start of `text` that may be printed as they are: 1 for
+// printable ASCII, 2 to 4 for a printable UTF-8 sequence, more for an emoji
+// sequence (emoji joined by ZWJ, each with its VS16 or skin tone). 0 when its
+// first byte may not: a byte of no valid UTF-8 sequence, or a code point that
+// shows as nothing, or moves or breaks what is around it, or that no text
+// should hold (escape_table.h: controls, format characters such as bidi controls
+// and zero-width ones, line and paragraph separators, default-ignorables,
+// private use and noncharacters).
 std::size_t PrintableLength(std::string_view text);
 
 // `name` as sha256sum prints it: a backslash, CR and LF as \\, \r and \n, and
