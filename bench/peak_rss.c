@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
   }
   const pid_t child = vfork();
   if (child == 0) {
-    execv(argv[1], argv + 1);
+    execvp(argv[1], argv + 1); /* env, taskset: found on PATH */
     _exit(127);
   }
   int status = 0;
