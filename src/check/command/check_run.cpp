@@ -134,6 +134,7 @@ int JudgeFiles(const Options& options) {
   judgement.names_read = names.from_list ? names.list.entries : read;
   judgement.cut_short = names.list.cut_short;
   judgement.list_faulty = CloseNames(names);
+  FlushCounts(*counts);
   judgement.report = JudgeFairness(*counts);
   if (options.svg != nullptr) {
     if (const int code = WriteWholeFile(options.svg, HeatMapSvg(*counts, judgement.report));
