@@ -87,22 +87,26 @@ static_assert(LineLength == 23 && LineBytes == 25 && NumberDigits == 2 && SetSiz
 constexpr uint64_t Ones = 0x0101010101010101;  // 1 in each byte
 constexpr uint64_t High = Ones * 0x80;         // each byte's top bit
 
-constexpr uint64_t ByteSwap(uint64_t word) {
-  word = (word & 0x00FF00FF00FF00FF) << 8 | ((word >> 8) & 0x00FF00FF00FF00FF);
-  word = (word & 0x0000FFFF0000FFFF) << 16 | ((word >> 16) & 0x0000FFFF0000FFFF);
-  return word << 32 | word >> 32;
+// The word whose bytes, low first, are those of `word` as this machine keeps
+// them, and the other way round: their order reversed on a big-endian one.
+uint64_t LittleEndian(uint64_t word) {
+  if constexpr (std::endian::native == std::endian::big) {
+    word = (word & 0x00FF00FF00FF00FF) << 8 | ((word >> 8) & 0x00FF00FF00FF00FF);
+    word = (word & 0x0000FFFF0000FFFF) << 16 | ((word >> 16) & 0x0000FFFF0000FFFF);
+    word = word << 32 | word >> 32;
+  }
+  return word;
 }
 
 // Eight bytes as a word whose low byte is the first, on any machine.
 uint64_t LoadLittle(const char* at) {
   uint64_t word = 0;
   std::memcpy(&word, at, sizeof word);
-  if constexpr (std::endian::native == std::endian::big) word = ByteSwap(word);
-  return word;
+  return LittleEndian(word);
 }
 
 void StoreLittle(uint64_t word, uint8_t* at) {
-  if constexpr (std::endian::native == std::endian::big) word = ByteSwap(word);
+  word = LittleEndian(word);
   std::memcpy(at, &word, sizeof word);
 }
 
@@ -194,7 +198,8 @@ uint64_t BlockFaults(const uint8_t* row, uint8_t* seen, uint8_t stamp) {
   return faults;
 }
 
-// Whether `bytes` is a valid draw file, its sets then in `sets`.
+}  // namespace
+
 bool DrawFileValid(std::string_view bytes, DrawTable& sets) {
   if (bytes.size() != DrawFileSize) return false;
   // By any number a set line's digits make (0..255 when they are not digits).
@@ -212,8 +217,6 @@ bool DrawFileValid(std::string_view bytes, DrawTable& sets) {
   }
   return faults == 0;
 }
-
-}  // namespace
 
 FileFault CheckDrawFile(std::string_view bytes, DrawTable& sets) {
   if (DrawFileValid(bytes, sets)) return {};
