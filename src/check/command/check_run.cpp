@@ -22,6 +22,7 @@
 #include "check/report/heat_map.h"
 #include "check/report/progress.h"
 #include "check/work/copies.h"
+#include "check/work/counts.h"
 #include "check/work/draw_check.h"
 #include "draw/table.h"
 
