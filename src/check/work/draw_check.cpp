@@ -135,11 +135,11 @@ constexpr uint64_t FaultAddend(uint64_t skeleton) {
 constexpr uint64_t Triple = Word("00 00 00");
 constexpr uint64_t LastPair = Word(" 00 00\r\n");
 
-// The top bit of each byte of `word` that is not the skeleton's: a digit where
-// it has '0', its own character elsewhere. A byte of x = word ^ skeleton is
-// right below 10 or at 0; past that, x + addend reaches the top bit (a byte of
-// x of 0x80 or more has it already, and only such a byte carries into the next,
-// which then is flagged or flagged already). The digits stay in x, 0..9.
+// The top bit of each byte of x = word ^ skeleton whose byte of `word` is not
+// the skeleton's: a digit where it has '0', its own character elsewhere. Such a
+// byte of x is right below 10, or at 0; past that, x + addend reaches the top
+// bit. A byte of x of 0x80 or more has it already, and only such a byte carries
+// into the next, which so is flagged or flagged already. The digits stay in x.
 uint64_t SkeletonFaults(uint64_t x, uint64_t skeleton) {
   return (x | (x + FaultAddend(skeleton))) & High;
 }
@@ -163,7 +163,7 @@ uint64_t SetLineFaults(const char* line, uint8_t* set) {
   const uint64_t last = LoadLittle(line + 17) ^ LastPair;
   const uint64_t faults = SkeletonFaults(first, Triple) | SkeletonFaults(middle, Triple) |
                           SkeletonFaults(last, LastPair);
-  const uint64_t space = uint64_t{static_cast<unsigned char>(line[8])} ^ uint64_t { ' ' };
+  const uint64_t space = static_cast<unsigned char>(line[8]) ^ static_cast<unsigned>(' ');
   // Times 0x0A01, each byte gains ten times the byte below: a number's value
   // where its ones digit was, below 100 so that nothing carries. Then each
   // product gathers its numbers into adjacent bytes, one number per byte.
