@@ -36,6 +36,7 @@ FairnessReport JudgeBlocks(MakeBlock make_block) {
       std::sort(row + s * SetSize, row + (s + 1) * SetSize);
     if (block % RowCount == RowCount - 1) CountDrawTable(*counts, table);
   }
+  FlushCounts(*counts);
   return JudgeFairness(*counts);
 }
 

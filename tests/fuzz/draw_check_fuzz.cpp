@@ -72,5 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) std::abort();
   }
   if ((fault.line == 0) != pivra::DescribeFault(fault).empty()) std::abort();
+  // The fast path takes every valid file, and no other, by itself.
+  pivra::DrawTable fast_sets{};
+  if (pivra::DrawFileValid(bytes, fast_sets) != (fault.line == 0)) std::abort();
   return 0;
 }

@@ -58,6 +58,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     }
     pivra::CountDrawTable(*counts, table);
   }
+  pivra::FlushCounts(*counts);
   counts->blocks <<= scale;
   for (auto& row : counts->by_set) {
     for (uint64_t& count : row) count <<= scale;

@@ -120,6 +120,7 @@ int JudgeFiles(const Options& options) {
   judgement.names_read = names.from_list ? names.entries : read;
   judgement.cut_short = names.cut_short;
   judgement.list_faulty = CloseNames(names);
+  FlushCounts(*counts);
   judgement.report = JudgeFairness(*counts);
   if (options.svg != nullptr) {
     if (const int code = WriteWholeFile(options.svg, HeatMapSvg(*counts, judgement.report));
