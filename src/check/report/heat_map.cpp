@@ -6,6 +6,7 @@
 #include <string>
 
 #include "check/judgement/fairness.h"
+#include "check/work/counts.h"
 #include "draw/layout.h"
 
 namespace pivra {
