@@ -46,8 +46,11 @@ for n in "${sizes[@]}"; do
     hyperfine -N -i --warmup 1 --runs "$runs" --export-csv "$work/times.csv" "${args[@]}" >/dev/null
     : >"$work/rss"
     for ((i = 1; i < ${#commands[@]}; i += 2)); do
+      # Measured inside env and taskset, which it would otherwise measure.
+      measured=${commands[i]/"$check"/"$build/bench/peak_rss $check"}
+      measured=${measured/"$build/bench/read_floor"/"$build/bench/peak_rss $build/bench/read_floor"}
       # shellcheck disable=SC2086 # each command is words, as hyperfine took it
-      rss=$("$build/bench/peak_rss" ${commands[i]} 2>/dev/null | tail -n 1) || true
+      rss=$($measured 2>/dev/null | tail -n 1) || true
       echo "${rss:-0}" >>"$work/rss"
     done
     echo "== $n files, $cores core(s) ($runs runs each) =="
