@@ -134,8 +134,9 @@ void EachSkipped(
         ReadAt(skipped.lines, at + Head, static_cast<std::size_t>(name_size + fault_size));
     if (text.size() != name_size + fault_size) return;
     at += Head + name_size + fault_size;
-    const std::string_view name(text.data(), static_cast<std::size_t>(name_size));
-    const std::string_view fault(text.data() + name_size, static_cast<std::size_t>(fault_size));
+    const std::string_view name =
+        std::string_view(text).substr(0, static_cast<std::size_t>(name_size));
+    const std::string_view fault = std::string_view(text).substr(name.size());
     std::string original_name;
     if (fault.empty()) {
       const auto& places = skipped.originals;
