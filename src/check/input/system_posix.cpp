@@ -1,10 +1,10 @@
+#include <asm/unistd.h>  // __NR_openat2
 #include <fcntl.h>
 #include <linux/limits.h>
 #include <linux/openat2.h>
 #include <sched.h>
 #include <sys/poll.h>
 #include <sys/stat.h>
-#include <sys/syscall.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -41,7 +41,8 @@ int OpenToReadAhead(const char* name, int64_t& size) {
   open_how how = {};
   how.flags = O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK;
   how.resolve = RESOLVE_NO_MAGICLINKS;
-  const auto file = static_cast<int>(syscall(SYS_openat2, AT_FDCWD, name, &how, sizeof how));
+  // The kernel's number: glibc before 2.32 (Debian 11) has no SYS_openat2.
+  const auto file = static_cast<int>(syscall(__NR_openat2, AT_FDCWD, name, &how, sizeof how));
   if (file < 0) return -1;
   // The name may have been given to another file since: only the one looked at.
   struct stat after = {};
