@@ -69,7 +69,9 @@ struct Crew {
   bool ending = false;
   // Held shared while a worker does a batch, alone while a file is read at its turn.
   std::shared_mutex files_open;
+  // Made here, where running out of memory is caught, not in the threads.
   std::vector<std::unique_ptr<FairnessCounts>> counts;
+  std::vector<std::unique_ptr<Worker>> workers;
   std::vector<std::thread> threads;
   std::vector<Batch> ring;  // batches in turn: handed out, then taken back
   std::size_t handed = 0;
@@ -78,9 +80,7 @@ struct Crew {
   Worker own{};  // the names' thread's, for files read at their turn
 };
 
-void Work(Crew& crew, FairnessCounts* counts) {
-  const auto worker = std::make_unique<Worker>();
-  worker->counts = counts;
+void Work(Crew& crew, Worker* worker) {
   for (;;) {
     Batch* batch = nullptr;
     {
@@ -122,9 +122,9 @@ struct CrewEnd {
   void operator()(Crew* crew) const { EndCrew(*crew); }
 };
 
-bool StartWorker(Crew& crew, FairnessCounts* counts) {
+bool StartWorker(Crew& crew, Worker* worker) {
   try {
-    crew.threads.emplace_back(Work, std::ref(crew), counts);
+    crew.threads.emplace_back(Work, std::ref(crew), worker);
     return true;
   } catch (const std::system_error&) {
     return false;  // the workers started do the work
@@ -198,7 +198,9 @@ void WorkOnEachFile(Names& names, const WorkToDo& work,
   const std::unique_ptr<Crew, CrewEnd> ender(&crew);
   for (unsigned i = 0; i < workers && workers > 1; ++i) {
     crew.counts.push_back(std::make_unique<FairnessCounts>());
-    if (!StartWorker(crew, work.counts != nullptr ? crew.counts.back().get() : nullptr)) break;
+    crew.workers.push_back(std::make_unique<Worker>());
+    crew.workers.back()->counts = work.counts != nullptr ? crew.counts.back().get() : nullptr;
+    if (!StartWorker(crew, crew.workers.back().get())) break;
   }
   // One core, or no thread to be had: the same work in line.
   if (crew.threads.empty()) {
