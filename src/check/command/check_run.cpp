@@ -28,6 +28,14 @@
 namespace pivra {
 namespace {
 
+// The first failed write's code: reading files resets errno before the end,
+// where the failure is reported.
+int g_output_error = 0;
+
+void WatchOutput() {
+  if (g_output_error == 0 && std::ferror(stdout) != 0) g_output_error = LastError();
+}
+
 // A list of lines, not of NUL-ended names, reads as one name that opens nothing,
 // and the system's "No such file" alone does not say why.
 void ReportUnreadable(const Names& names, const std::string& name, int code, bool& hinted) {
@@ -38,8 +46,9 @@ void ReportUnreadable(const Names& names, const std::string& name, int code, boo
 }
 
 // Names the file each copy copies: an operand as given; a listed name read from
-// the list again, where the file there still has the bytes counted; else, as a
-// pipe is read only once, none, and the report gives the number of its entry.
+// the list again, where the file there is a regular one that still has the bytes
+// counted; else none, and the report gives the number of its entry: a pipe is
+// read only once, and a FIFO would keep the report waiting for a writer.
 void NameOriginals(Names& names, const CopyDetector& copies, SkippedFiles& skipped) {
   const std::vector<uint64_t> places = CopiedPlaces(skipped);
   if (places.empty()) return;
@@ -52,7 +61,7 @@ void NameOriginals(Names& names, const CopyDetector& copies, SkippedFiles& skipp
   const auto file = std::make_unique<FileBytes>();
   std::size_t next = 0;
   (void)ListedNamesAt(names, places, [&](const std::string& name) {
-    const bool same = ReadDrawFile(name.c_str(), *file) == 0 &&
+    const bool same = IsRegularFile(name.c_str()) && ReadDrawFile(name.c_str(), *file) == 0 &&
                       SameAsRemembered(copies, places[next++], BytesOf(*file));
     NameOriginal(skipped, same ? name : std::string());
   });
@@ -75,6 +84,7 @@ int CheckFiles(const Options& options) {
                   DescribeFault(file.fault).c_str());
       if (status == StatusValid) status = StatusInvalid;
     }
+    WatchOutput();
   });
   return CloseNames(names) ? StatusTrouble : status;
 }
@@ -130,6 +140,7 @@ int JudgeFiles(const Options& options) {
     }
   }
   PrintFairness(judgement);
+  WatchOutput();
   EndSkipped(judgement.skipped);
   return JudgementStatus(judgement);
 }
@@ -147,7 +158,8 @@ int Run(int argc, const char* const* argv) {
   }
   // A report that did not reach its reader is no success.
   if (std::fflush(stdout) != 0 || std::ferror(stdout) != 0) {
-    (void)std::fprintf(stderr, "pivra-check: standard output: %s\n", std::strerror(LastError()));
+    WatchOutput();
+    (void)std::fprintf(stderr, "pivra-check: standard output: %s\n", std::strerror(g_output_error));
     status = StatusTrouble;
   }
   return status;

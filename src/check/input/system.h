@@ -56,6 +56,9 @@ bool SeekFile(std::FILE* file, uint64_t at);
 // Whether standard error is a terminal, where a progress line may be drawn.
 bool StandardErrorIsTerminal();
 
+// Whether `name` is a regular file, which opens without waiting for a writer.
+bool IsRegularFile(const char* name);
+
 // Whether `name` is a folder. Windows refuses to open one with "Permission
 // denied", which does not say why.
 bool IsFolder(const char* name);

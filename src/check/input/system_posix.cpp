@@ -105,6 +105,11 @@ bool SeekFile(std::FILE* file, uint64_t at) {
 
 bool StandardErrorIsTerminal() { return isatty(fileno(stderr)) != 0; }
 
+bool IsRegularFile(const char* name) {
+  struct stat info = {};
+  return stat(name, &info) == 0 && S_ISREG(info.st_mode);
+}
+
 bool IsFolder(const char* name) {
   struct stat info = {};
   return stat(name, &info) == 0 && S_ISDIR(info.st_mode);

@@ -81,6 +81,11 @@ bool StandardErrorIsTerminal() {
   return GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode) != 0;
 }
 
+bool IsRegularFile(const char* name) {
+  struct _stat info = {};
+  return _stat(name, &info) == 0 && (info.st_mode & _S_IFMT) == _S_IFREG;
+}
+
 bool IsFolder(const char* name) {
   struct _stat info = {};
   return _stat(name, &info) == 0 && (info.st_mode & _S_IFMT) == _S_IFDIR;
