@@ -88,6 +88,10 @@ void PrintStatusReason(const Judgement& files, int status) {
   }
   std::string skipped;
   if (files.skipped.count != 0) skipped = Files(files.skipped.count) + " skipped, listed above";
+  if (files.skipped.lost != 0) {
+    skipped = Files(files.skipped.count) + " skipped, " +
+              std::to_string(files.skipped.count - files.skipped.lost) + " of them listed above";
+  }
   if (status == StatusTrouble) {
     std::string why = trouble[0];
     for (std::size_t i = 1; i < trouble.size(); ++i) why += ", " + trouble[i];
@@ -128,9 +132,8 @@ void PrintFairness(Judgement& judgement) {
     std::printf("skipped %s\n", SkippedLine(name, fault, original, original_name).c_str());
   });
   if (judgement.skipped.lost != 0) {
-    const int code = judgement.skipped.lines.error;
-    std::printf("skipped %s more, not listed: no temporary file: %s.\n",
-                Files(judgement.skipped.lost).c_str(), std::strerror(code));
+    std::printf("skipped %s more, not listed (see standard error).\n",
+                Files(judgement.skipped.lost).c_str());
   }
   PrintTests(report, verdict);
   PrintStatusReason(judgement, JudgementStatus(judgement));

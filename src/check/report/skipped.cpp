@@ -22,21 +22,32 @@ constexpr std::size_t InMemory = std::size_t{8} << 20U;
 
 void StartSpool(Spool& spool, std::size_t bound) { spool = {bound, {}, nullptr, 0, 0}; }
 
+// Once a run, whichever spool fails first: the report counts what was lost.
+void SayLost(const Spool& spool) {
+  static bool said = false;
+  if (said) return;
+  said = true;
+  HideProgress();
+  (void)std::fprintf(stderr, "pivra-check: %s for the skipped files: %s\n",
+                     spool.file == nullptr ? "no temporary file" : "the temporary file",
+                     std::strerror(spool.error));
+}
+
 bool Append(Spool& spool, std::string_view bytes) {
   if (spool.error != 0) return false;
   if (spool.file == nullptr && spool.kept.size() + bytes.size() > spool.bound) {
     spool.file = OpenTemporaryFile(spool.error);
     if (spool.file == nullptr) {
-      HideProgress();
-      (void)std::fprintf(stderr, "pivra-check: no temporary file for the skipped files: %s\n",
-                         std::strerror(spool.error));
+      SayLost(spool);
       return false;
     }
   }
+  errno = 0;
   if (spool.file == nullptr) {
     spool.kept.append(bytes);
   } else if (std::fwrite(bytes.data(), 1, bytes.size(), spool.file) != bytes.size()) {
     spool.error = errno != 0 ? errno : EIO;
+    SayLost(spool);
     return false;
   }
   spool.size += bytes.size();
